@@ -1,0 +1,4 @@
+#include "app/DigitalStepAttenuatorForm.h"
+
+void DigitalStepAttenuatorForm::BuildDesignedLayout() {}
+

@@ -1,0 +1,35 @@
+#pragma once
+// Verified byte access to the printer port. These two operations are the only
+// way the rest of the program reaches the port.
+
+#include <cstdint>
+#include <set>
+
+#include "output/PortIo.h"
+#include "output/UserNotifier.h"
+
+class Module1 {
+public:
+    Module1(PortIo& io, UserNotifier& notifier);
+
+    // Writes `value` to `port` and reads it back, up to ten tries. Returns 1 when
+    // the port read back the value, 0 otherwise (no port configured, value not a
+    // byte, port unusable, or ten mismatches - the last sounds one beep).
+    int16_t WritePortVerified(int32_t port, int16_t value);
+
+    // Reads one byte from `port`; 0 when no port is configured or the read failed
+    // ("Error reading From:" and the decimal port number are shown on a failure).
+    int16_t ReadPortValue(int32_t port);
+
+    // True when the last access to `port` found it unusable; a transfer under way
+    // ends instead of going on byte by byte.
+    bool PortUnavailable(int32_t port) const;
+
+private:
+    PortIo& io_;
+    UserNotifier& notifier_;
+    // Ports whose "cannot be used" message has been shown and not yet cleared by a
+    // successful access: the user sees it once per address, not once per byte.
+    std::set<int32_t> reportedUnavailable_;
+    std::set<int32_t> unavailable_;
+};

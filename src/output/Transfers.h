@@ -1,0 +1,27 @@
+#pragma once
+// The serial and the parallel transfer of the control word. They take the step
+// states as plain values so that they run without any window.
+
+#include <array>
+#include <cstdint>
+
+class Module1;
+
+// On/off state of step buttons 0 to 6 (button i drives bit i of the control word).
+using StepStates = std::array<bool, 7>;
+
+// Nominal attenuation last loaded through LE lines 1 to 6 (entry 0 is unused).
+using LeMemoryTable = std::array<float, 7>;
+
+// Clocks step buttons 5 down to 0 out on D1 with the clock on D0, pulses the LE
+// line `leIndex` (1 to 6, on D2 to D7) and records `displayedValue` in
+// leMemory[leIndex]. Ends at once, with nothing latched or recorded, when a data
+// write is not verified.
+void SendSerialWord(Module1& module, int32_t port, const StepStates& steps, int16_t leIndex,
+                    float displayedValue, LeMemoryTable& leMemory);
+
+// Puts the parallel word on the data lines: buttons 0 to 5 on D0 to D5, button 6 on D7.
+void SendParallelWord(Module1& module, int32_t port, const StepStates& steps);
+
+// Raises and lowers the latch line D6 around the word on the data lines.
+void ParallelLatchPulse(Module1& module, int32_t port);

@@ -1,0 +1,4 @@
+#include "app/DigitalStepAttenuatorForm.h"
+
+void DigitalStepAttenuatorForm::SScommand_Click(int16_t /*index*/) {}
+
