@@ -2,10 +2,14 @@
 
 #include <QEvent>
 
+#include "app/DialogNotifier.h"
 #include "output/Module1.h"
 
-DigitalStepAttenuatorForm::DigitalStepAttenuatorForm(Module1& module, QWidget* parent)
-    : QWidget(parent), module_(module) {
+DigitalStepAttenuatorForm::DigitalStepAttenuatorForm(Module1& module, UserNotifier* notifier,
+                                                     QWidget* parent)
+    : QWidget(parent), module_(module),
+      ownNotifier_(notifier ? nullptr : std::make_unique<DialogNotifier>()),
+      notifier_(notifier ? *notifier : *ownNotifier_) {
     BuildDesignedLayout();
     ConnectHandlers();
 }

@@ -19,15 +19,18 @@ class QPushButton;
 class QRadioButton;
 class LineControl;
 class Module1;
-class Form1;
-class FrmAbout;
+class UserNotifier;
+class DialogNotifier;
 
 class DigitalStepAttenuatorForm : public QWidget {
     Q_OBJECT
 
 public:
     // `module` is the port access the window uses; it must outlive the window.
-    explicit DigitalStepAttenuatorForm(Module1& module, QWidget* parent = nullptr);
+    // Messages and beeps of the window go to `notifier` (the same one the module
+    // uses); without one the window shows its own message boxes.
+    explicit DigitalStepAttenuatorForm(Module1& module, UserNotifier* notifier = nullptr,
+                                       QWidget* parent = nullptr);
     ~DigitalStepAttenuatorForm() override;
 
     // Step-button layouts, public as the window's own operations.
@@ -109,8 +112,18 @@ protected:
 private:
     void BuildDesignedLayout();
     void ConnectHandlers();
+    void ConnectSelectorHandlers();
+    void ConnectOutputHandlers();
+    // Runs Form_Activate when the window is shown for the first time or becomes
+    // active again after the help window or the About box was active.
+    void RunActivationIfDue();
+    void WatchForActivation(QWidget* secondaryWindow);
 
     Module1& module_;
+    std::unique_ptr<DialogNotifier> ownNotifier_;
+    UserNotifier& notifier_;
     int16_t modelListIndex_ = -1;
     int activationCount_ = 0;
+    bool activationDue_ = true;
+    bool shownOnce_ = false;
 };

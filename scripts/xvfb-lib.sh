@@ -1,0 +1,40 @@
+# Shared by the smoke test and the screenshot script: a private virtual X
+# display and a way to wait for a window by its title. Source it; it sets
+# XVFB_PID and XVFB_DISPLAY.
+
+# start_xvfb WORKDIR
+start_xvfb() {
+    local work=$1
+    # Let the X server pick a free display number and tell us which.
+    exec 3>"$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    exec 3>&-
+    for _ in $(seq 100); do
+        [ -s "$work/display" ] && break
+        sleep 0.1
+    done
+    XVFB_DISPLAY=":$(head -n1 "$work/display")"
+    if [ "$XVFB_DISPLAY" = ":" ]; then
+        echo "Xvfb did not start" >&2
+        cat "$work/xvfb.log" >&2
+        return 1
+    fi
+}
+
+# wait_for_window TITLE PID: prints the window id once a window with exactly
+# that title exists; fails if PID ends first or after 30 seconds.
+wait_for_window() {
+    local title=$1 pid=$2 id
+    for _ in $(seq 300); do
+        id=$(DISPLAY="$XVFB_DISPLAY" xwininfo -root -tree 2>/dev/null |
+            grep -F "\"$title\"" | awk '{print $1; exit}')
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
