@@ -21,6 +21,9 @@ class LineControl;
 class Module1;
 class UserNotifier;
 class DialogNotifier;
+struct KeyRow;
+enum class InterfaceClass;
+enum class WeightSet;
 
 class DigitalStepAttenuatorForm : public QWidget {
     Q_OBJECT
@@ -119,6 +122,19 @@ private:
     void RunActivationIfDue();
     void WatchForActivation(QWidget* secondaryWindow);
 
+    // Model selection.
+    void WriteWeightLabels(WeightSet weights);
+    void ApplyInterface(InterfaceClass interfaceClass);
+    void ApplyKeyRow(const KeyRow& row);
+    void ApplySeventhStep(bool shown);
+
+    // Load command.
+    StepStates CurrentStepStates() const;
+    void RunTransfer();
+
+    // Activation: the saved port address.
+    void LoadSavedPortAddress();
+
     Module1& module_;
     std::unique_ptr<DialogNotifier> ownNotifier_;
     UserNotifier& notifier_;
@@ -126,4 +142,7 @@ private:
     int activationCount_ = 0;
     bool activationDue_ = true;
     bool shownOnce_ = false;
+    // A transfer is under way / a Load arrived meanwhile and runs after it.
+    bool transferRunning_ = false;
+    bool loadPending_ = false;
 };
