@@ -1,9 +1,100 @@
 #include "output/Module1.h"
 
+#include <string>
+
+namespace {
+
+// Port numbers up to this value mean that no port is configured.
+constexpr int32_t kHighestUnconfiguredPort = 100;
+constexpr int kWriteTries = 10;
+
+bool PortConfigured(int32_t port) {
+    return port > kHighestUnconfiguredPort;
+}
+
+bool IsByte(int16_t value) {
+    return value >= 0 && value <= 255;
+}
+
+} // namespace
+
 Module1::Module1(PortIo& io, UserNotifier& notifier) : io_(io), notifier_(notifier) {}
 
-int16_t Module1::WritePortVerified(int32_t /*port*/, int16_t /*value*/) { return 0; }
+int16_t Module1::WritePortVerified(int32_t port, int16_t value) {
+    // A value that is not a byte is refused rather than cut down to one: the
+    // truncated byte would drive other lines than the caller meant.
+    if (!PortConfigured(port) || !IsByte(value)) {
+        return 0;
+    }
+    const auto byte = static_cast<uint8_t>(value);
+    for (int attempt = 0; attempt < kWriteTries; ++attempt) {
+        const Outcome outcome = TryWrite(port, byte);
+        if (outcome == Outcome::Done) {
+            return 1;
+        }
+        if (outcome == Outcome::Unavailable) {
+            return 0;
+        }
+    }
+    notifier_.Beep();
+    return 0;
+}
 
-int16_t Module1::ReadPortValue(int32_t /*port*/) { return 0; }
+int16_t Module1::ReadPortValue(int32_t port) {
+    if (!PortConfigured(port)) {
+        return 0;
+    }
+    uint8_t value = 0;
+    return ReadOnce(port, value) == Outcome::Done ? value : 0;
+}
 
-bool Module1::PortUnavailable(int32_t port) const { return unavailable_.count(port) != 0; }
+bool Module1::PortUnavailable(int32_t port) const {
+    return unavailable_.count(port) != 0;
+}
+
+Module1::Outcome Module1::TryWrite(int32_t port, uint8_t value) {
+    switch (io_.Out32(port, value)) {
+    case PortStatus::Ok:
+        break;
+    case PortStatus::AccessError:
+        return Outcome::Failed;
+    case PortStatus::Unavailable:
+        NoteUnavailable(port);
+        return Outcome::Unavailable;
+    }
+    NoteWorked(port);
+    // A failed read proves nothing about the register, whatever value was written.
+    uint8_t readBack = 0;
+    const Outcome read = ReadOnce(port, readBack);
+    if (read != Outcome::Done) {
+        return read;
+    }
+    return readBack == value ? Outcome::Done : Outcome::Failed;
+}
+
+Module1::Outcome Module1::ReadOnce(int32_t port, uint8_t& value) {
+    switch (io_.Inp32(port, value)) {
+    case PortStatus::Ok:
+        NoteWorked(port);
+        return Outcome::Done;
+    case PortStatus::AccessError:
+        notifier_.ShowMessage("Error reading From:" + std::to_string(port));
+        return Outcome::Failed;
+    case PortStatus::Unavailable:
+        break;
+    }
+    NoteUnavailable(port);
+    return Outcome::Unavailable;
+}
+
+void Module1::NoteWorked(int32_t port) {
+    unavailable_.erase(port);
+    reportedUnavailable_.erase(port);
+}
+
+void Module1::NoteUnavailable(int32_t port) {
+    unavailable_.insert(port);
+    if (reportedUnavailable_.insert(port).second) {
+        notifier_.ShowMessage(io_.UnavailableReason(port));
+    }
+}

@@ -26,6 +26,15 @@ public:
     bool PortUnavailable(int32_t port) const;
 
 private:
+    enum class Outcome { Done, Failed, Unavailable };
+
+    // One read of `port`; shows "Error reading From:" when the read fails.
+    Outcome ReadOnce(int32_t port, uint8_t& value);
+    // One write-then-read; Done when the port read back `value`.
+    Outcome TryWrite(int32_t port, uint8_t value);
+    void NoteWorked(int32_t port);
+    void NoteUnavailable(int32_t port);
+
     PortIo& io_;
     UserNotifier& notifier_;
     // Ports whose "cannot be used" message has been shown and not yet cleared by a
