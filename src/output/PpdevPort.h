@@ -15,9 +15,9 @@
 
 // One parallel port the kernel knows about.
 struct ParportInfo {
-    int number;       // N of /dev/parportN
-    int32_t base;     // I/O address of the data register
-    int32_t ecrBase;  // I/O address of the extended control register, -1 if none
+    int number;      // N of /dev/parportN
+    int32_t base;    // I/O address of the data register
+    int32_t ecrBase; // I/O address of the extended control register, -1 if none
 };
 
 // Reads <procRoot>/parportN/base-addr for every parportN directory, ordered by N.
@@ -48,7 +48,8 @@ public:
     PortStatus Inp32(int32_t port, uint8_t& value) override;
     std::string UnavailableReason(int32_t port) const override;
 
-    // The ports found when this backend was made.
+    // The ports the kernel listed at the last look (when this backend was made,
+    // and again whenever a port number not on the list was asked for).
     const std::vector<ParportInfo>& Ports() const { return ports_; }
 
 private:
@@ -57,21 +58,26 @@ private:
         // Bit 5 of the control register (data lines as inputs), as last set.
         bool dataInput = false;
     };
-    enum class Register { Data, Status, Control };
+    // Offset from the base address.
+    enum class Register { Data = 0, Status = 1, Control = 2 };
 
     // The listed port whose registers include `port`, or nullptr.
-    const ParportInfo* Find(int32_t port, Register& reg) const;
+    const ParportInfo* FindListed(int32_t port, Register& reg) const;
+    // As FindListed, looking at the kernel's list again when the port is not on it.
+    const ParportInfo* Find(int32_t port, Register& reg);
     // The open, claimed device of `info`; opens and claims it on first use.
     // nullptr when that failed (the error is kept for the reason text).
     OpenPort* Claim(const ParportInfo& info);
+    std::string DevicePath(int number) const;
 
     PortStatus Write(OpenPort& open, Register reg, uint8_t value);
     PortStatus Read(OpenPort& open, Register reg, uint8_t& value);
+    PortStatus Call(OpenPort& open, unsigned long request, void* arg);
 
     std::string procRoot_;
     std::string devDir_;
     std::unique_ptr<PpdevSystem> system_;
     std::vector<ParportInfo> ports_;
-    std::map<int, OpenPort> open_;     // by parport number
-    std::map<int, int> lastErrno_;     // by parport number, from the last failed claim
+    std::map<int, OpenPort> open_; // by parport number
+    std::map<int, int> lastErrno_; // by parport number, from the last failed claim
 };
