@@ -1,0 +1,107 @@
+#include "dialogs/Form1.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScreen>
+
+#include "app/Twips.h"
+#include "resources/HelpText.h"
+
+namespace {
+
+QPointer<Form1> openHelpWindow;
+
+const char* const kCaption = "Digital Attenuator - Help ";
+constexpr int kClientWidth = 7725;
+constexpr int kClientHeight = 5715;
+constexpr int kPlaceLeft = 100;
+constexpr int kPlaceTop = 100;
+
+QIcon HelpIcon() {
+    QIcon icon;
+    for (const char* path : {":/icons/help.png", ":/icons/help-16.png"}) {
+        if (QFile::exists(QLatin1String(path))) {
+            icon.addFile(QLatin1String(path));
+        }
+    }
+    return icon;
+}
+
+QFont HelpFont() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(8.25);
+    font.setBold(true);
+    return font;
+}
+
+QPoint ScreenTopLeft() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().topLeft() : QPoint();
+}
+
+// The text box shows the page and nothing else: the user can neither focus,
+// edit, select, copy nor scroll it.
+QPlainTextEdit* CreateText1(QWidget* parent) {
+    auto* text = new QPlainTextEdit(parent);
+    text->setObjectName(QStringLiteral("Text1"));
+    text->setGeometry(Twips::Rect(120, 240, 7215, 4575));
+    text->setFont(HelpFont());
+    text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    text->setWordWrapMode(QTextOption::WordWrap);
+    text->setReadOnly(true);
+    text->setTextInteractionFlags(Qt::NoTextInteraction);
+    text->setContextMenuPolicy(Qt::NoContextMenu);
+    text->setFocusPolicy(Qt::NoFocus);
+    text->setEnabled(false);
+    // The document breaks paragraphs at "\n"; a CR left in would add an empty one.
+    text->setPlainText(QString(HelpText()).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    return text;
+}
+
+} // namespace
+
+Form1::Form1() {
+    setObjectName(QStringLiteral("Form1"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QLatin1String(kCaption));
+    setWindowIcon(HelpIcon());
+    resize(Twips::Size(kClientWidth, kClientHeight));
+    Text1 = CreateText1(this);
+}
+
+Form1* Form1::Open() {
+    if (!openHelpWindow) {
+        openHelpWindow = new Form1();
+    }
+    Form1* window = openHelpWindow;
+    window->move(ScreenTopLeft() + Twips::Point(kPlaceLeft, kPlaceTop));
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+Form1* Form1::Instance() {
+    return openHelpWindow;
+}
+
+QString Form1::Text1Contents() const {
+    return Text1->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    // The window is deleted later; from now on it no longer counts as open, so
+    // an Open() before the deletion creates a fresh one.
+    if (event->isAccepted() && openHelpWindow == this) {
+        openHelpWindow = nullptr;
+    }
+}

@@ -1,0 +1,208 @@
+// The help window and the About box: texts, geometry, one instance at a time,
+// placement, and closing that destroys them.
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QWheelEvent>
+#include <QtTest>
+
+#include "app/Twips.h"
+#include "dialogs/Form1.h"
+#include "dialogs/FrmAbout.h"
+#include "resources/HelpText.h"
+
+namespace {
+
+QPoint ScreenPlace(int leftTwips, int topTwips) {
+    return QGuiApplication::primaryScreen()->geometry().topLeft() +
+           Twips::Point(leftTwips, topTwips);
+}
+
+void FlushDeletions() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() {
+        if (Form1::Instance()) {
+            Form1::Instance()->close();
+        }
+        if (FrmAbout::Instance()) {
+            FrmAbout::Instance()->close();
+        }
+        FlushDeletions();
+    }
+
+    // --- Help window -------------------------------------------------------
+
+    void helpWindowAsDesigned() {
+        Form1* help = Form1::Open();
+        QCOMPARE(help->objectName(), QString("Form1"));
+        QCOMPARE(help->windowTitle(), QString("Digital Attenuator - Help "));
+        QVERIFY(help->isWindow());
+        QVERIFY(!help->parentWidget());
+        QCOMPARE(help->size(), Twips::Size(7725, 5715));
+        QCOMPARE(help->pos(), ScreenPlace(100, 100));
+        QVERIFY(!help->windowIcon().isNull());
+
+        QCOMPARE(help->Text1->objectName(), QString("Text1"));
+        QCOMPARE(help->Text1->geometry(), Twips::Rect(120, 240, 7215, 4575));
+        QCOMPARE(help->Text1->font().family(), QString("MS Sans Serif"));
+        QCOMPARE(help->Text1->font().pointSizeF(), 8.25);
+        QVERIFY(help->Text1->font().bold());
+    }
+
+    void helpTextShownExactly() {
+        Form1* help = Form1::Open();
+        QCOMPARE(help->Text1Contents(), HelpText());
+        // Each CR LF is one line break: 22 lines and the empty one after the last.
+        const QTextDocument* document = help->Text1->document();
+        QCOMPARE(document->blockCount(), 23);
+        QCOMPARE(document->findBlockByNumber(0).text(), QString());
+        QCOMPARE(document->findBlockByNumber(8).text(),
+                 "3.  Choose from list the KTN model." + QString(67, ' '));
+    }
+
+    void helpTextCannotBeTouched() {
+        Form1* help = Form1::Open();
+        QPlainTextEdit* text = help->Text1;
+        QVERIFY(!text->isEnabled());
+        QCOMPARE(text->focusPolicy(), Qt::NoFocus);
+
+        QTest::keyClicks(text, "typed");
+        QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(text, Qt::Key_Delete);
+        QCOMPARE(help->Text1Contents(), HelpText());
+        QVERIFY(!text->textCursor().hasSelection());
+        QVERIFY(!text->hasFocus());
+
+        const int scrolled = text->verticalScrollBar()->value();
+        const QPoint centre = text->viewport()->rect().center();
+        QWheelEvent wheel(centre, text->viewport()->mapToGlobal(centre), QPoint(), QPoint(0, -480),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(text->viewport(), &wheel);
+        QCOMPARE(text->verticalScrollBar()->value(), scrolled);
+    }
+
+    void secondOpenMovesBackAndKeepsUserSize() {
+        Form1* help = Form1::Open();
+        help->resize(300, 200);
+        help->move(ScreenPlace(100, 100) + QPoint(250, 170));
+        Form1* again = Form1::Open();
+        QCOMPARE(again, help);
+        QCOMPARE(Form1::Instance(), help);
+        QCOMPARE(again->pos(), ScreenPlace(100, 100));
+        QCOMPARE(again->size(), QSize(300, 200));
+        QVERIFY(again->isVisible());
+    }
+
+    void closeDestroysAndReopenHasDesignedSize() {
+        QPointer<Form1> first = Form1::Open();
+        first->resize(300, 200);
+        first->move(ScreenPlace(100, 100) + QPoint(40, 40));
+        QVERIFY(first->close());
+        QCOMPARE(Form1::Instance(), nullptr);
+
+        // Reopened before the old window is gone: still a fresh window.
+        Form1* second = Form1::Open();
+        QVERIFY(second != first.data());
+        QCOMPARE(second->size(), Twips::Size(7725, 5715));
+        QCOMPARE(second->pos(), ScreenPlace(100, 100));
+        FlushDeletions();
+        QVERIFY(first.isNull());
+        QCOMPARE(Form1::Instance(), second);
+        QVERIFY(second->isVisible());
+    }
+
+    // --- About box --------------------------------------------------------
+
+    void aboutBoxAsDesigned() {
+        FrmAbout* about = FrmAbout::Open();
+        QCOMPARE(about->objectName(), QString("frmAbout"));
+        QCOMPARE(about->windowTitle(), QString("Digital Step Attenuator "));
+        QVERIFY(!about->parentWidget());
+        QCOMPARE(about->pos(), ScreenPlace(1000, 1000));
+        QCOMPARE(about->size(), Twips::Size(4500, 2640));
+        QCOMPARE(about->minimumSize(), about->maximumSize());
+        const Qt::WindowFlags flags = about->windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(about->isVisible());
+        QVERIFY(!about->isModal());
+
+        QCOMPARE(about->lblTitle->text(), QString("Digital Step Attenuator  for 32/64 OS "));
+        QCOMPARE(about->lblTitle->geometry(), Twips::Rect(120, 240, 3885, 480));
+        QCOMPARE(about->lblTitle->palette().color(QPalette::WindowText), QColor(Qt::black));
+        QCOMPARE(about->lblVersion->text(), QString("Version   A1"));
+        QCOMPARE(about->lblVersion->geometry(), Twips::Rect(120, 720, 3885, 225));
+        QVERIFY(!about->Label1->text().isEmpty());
+        QVERIFY(!about->Label1->text().contains('\n'));
+        QCOMPARE(about->Label1->geometry(), Twips::Rect(120, 1200, 4215, 375));
+        QCOMPARE(about->cmdOK->text(), QString("OK"));
+        QCOMPARE(about->cmdOK->geometry(), Twips::Rect(2640, 2040, 1260, 345));
+        QVERIFY(about->cmdOK->isDefault());
+    }
+
+    void onlyOkTakesFocus() {
+        FrmAbout* about = FrmAbout::Open();
+        for (QWidget* child : about->findChildren<QWidget*>()) {
+            QCOMPARE(child->focusPolicy() != Qt::NoFocus, child == about->cmdOK);
+        }
+        QCOMPARE(about->focusWidget(), about->cmdOK);
+    }
+
+    void aboutBoxIsSingle() {
+        FrmAbout* about = FrmAbout::Open();
+        about->move(ScreenPlace(0, 0));
+        QCOMPARE(FrmAbout::Open(), about);
+        QCOMPARE(about->pos(), ScreenPlace(1000, 1000));
+        QCOMPARE(FrmAbout::Instance(), about);
+    }
+
+    void aboutBoxCloses_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("OK clicked") << "click";
+        QTest::newRow("Enter") << "enter";
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("close button") << "close";
+    }
+
+    void aboutBoxCloses() {
+        QFETCH(QString, how);
+        QPointer<FrmAbout> about = FrmAbout::Open();
+        if (how == "click") {
+            QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+        } else if (how == "enter") {
+            QTest::keyClick(about->cmdOK, Qt::Key_Return);
+        } else if (how == "escape") {
+            QTest::keyClick(about->cmdOK, Qt::Key_Escape);
+        } else {
+            QVERIFY(about->close());
+        }
+        QVERIFY(!about.isNull());
+        QVERIFY(!about->isVisible());
+        QCOMPARE(FrmAbout::Instance(), nullptr);
+        FlushDeletions();
+        QVERIFY(about.isNull());
+
+        // The next opening builds the box afresh.
+        FrmAbout* again = FrmAbout::Open();
+        QVERIFY(again->isVisible());
+        QCOMPARE(again->lblVersion->text(), QString("Version   A1"));
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "test_dialogs.moc"
