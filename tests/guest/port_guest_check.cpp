@@ -285,7 +285,9 @@ void CheckUnlistedPort(CheckRun& run, Rig& rig, int32_t port) {
     const PortStatus read = rig.port.Inp32(port, value);
     const std::string reason = rig.port.UnavailableReason(port);
     run.Check(written == PortStatus::Unavailable && read == PortStatus::Unavailable,
-              "backend refuses " + Hex(port));
+              "backend refuses " + Hex(port),
+              "write status " + std::to_string(static_cast<int>(written)) + ", read status " +
+                  std::to_string(static_cast<int>(read)));
     run.Check(NamesPort(reason, port), "refusal of " + Hex(port) + " names the address",
               "\"" + reason + "\"");
 
