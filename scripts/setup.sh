@@ -14,7 +14,7 @@ packages=(
     # headless display for the smoke test and the screenshot
     xvfb xauth x11-utils imagemagick
     # a real Linux kernel with parallel ports for the port layer's guest test
-    qemu-system-x86 linux-image-amd64 busybox-static cpio
+    qemu-system-x86 linux-image-amd64 busybox-static cpio gzip
 )
 
 missing=()
