@@ -16,6 +16,13 @@ bool IsByte(int16_t value) {
     return value >= 0 && value <= 255;
 }
 
+// The registers of one parallel port (data, status, control) share a block of
+// four port numbers starting at its base address. The user hears about an
+// unusable port once per block, named by its base: the address they typed.
+int32_t PortBase(int32_t port) {
+    return port & ~int32_t{3};
+}
+
 } // namespace
 
 Module1::Module1(PortIo& io, UserNotifier& notifier) : io_(io), notifier_(notifier) {}
@@ -89,12 +96,13 @@ Module1::Outcome Module1::ReadOnce(int32_t port, uint8_t& value) {
 
 void Module1::NoteWorked(int32_t port) {
     unavailable_.erase(port);
-    reportedUnavailable_.erase(port);
+    reportedUnavailable_.erase(PortBase(port));
 }
 
 void Module1::NoteUnavailable(int32_t port) {
     unavailable_.insert(port);
-    if (reportedUnavailable_.insert(port).second) {
-        notifier_.ShowMessage(io_.UnavailableReason(port));
+    const int32_t base = PortBase(port);
+    if (reportedUnavailable_.insert(base).second) {
+        notifier_.ShowMessage(io_.UnavailableReason(base));
     }
 }

@@ -37,8 +37,9 @@ private:
 
     PortIo& io_;
     UserNotifier& notifier_;
-    // Ports whose "cannot be used" message has been shown and not yet cleared by a
-    // successful access: the user sees it once per address, not once per byte.
+    // Base addresses whose "cannot be used" message has been shown and not yet
+    // cleared by a successful access: the user sees it once per port, not once per
+    // byte or per register.
     std::set<int32_t> reportedUnavailable_;
     std::set<int32_t> unavailable_;
 };
