@@ -20,8 +20,7 @@
 
 DigitalStepAttenuatorForm::DigitalStepAttenuatorForm(Module1& module, UserNotifier* notifier,
                                                      QWidget* parent)
-    : QWidget(parent),
-      module_(module),
+    : QWidget(parent), module_(module),
       ownNotifier_(notifier ? nullptr : std::make_unique<DialogNotifier>()),
       notifier_(notifier ? *notifier : *ownNotifier_) {
     if (ownNotifier_) {
@@ -41,10 +40,9 @@ bool DigitalStepAttenuatorForm::Form_Load() {
 
     const std::optional<int32_t> address = ParseHexAddress(AddText->text().trimmed());
     if (!address) {
-        notifier_.ShowMessage(
-            QStringLiteral("The port address \"%1\" is not a hexadecimal number.")
-                .arg(AddText->text())
-                .toStdString());
+        notifier_.ShowMessage(QStringLiteral("The port address \"%1\" is not a hexadecimal number.")
+                                  .arg(AddText->text())
+                                  .toStdString());
         return false;
     }
     PortAddress = *address;
@@ -106,9 +104,13 @@ void DigitalStepAttenuatorForm::ConnectOutputHandlers() {
     }
 }
 
-void DigitalStepAttenuatorForm::Command2_Click() { WatchForActivation(Form1::Open()); }
+void DigitalStepAttenuatorForm::Command2_Click() {
+    WatchForActivation(Form1::Open());
+}
 
-void DigitalStepAttenuatorForm::Command3_Click() { WatchForActivation(FrmAbout::Open()); }
+void DigitalStepAttenuatorForm::Command3_Click() {
+    WatchForActivation(FrmAbout::Open());
+}
 
 void DigitalStepAttenuatorForm::WatchForActivation(QWidget* secondaryWindow) {
     if (secondaryWindow) {
@@ -150,7 +152,8 @@ bool DigitalStepAttenuatorForm::event(QEvent* e) {
 bool DigitalStepAttenuatorForm::eventFilter(QObject* watched, QEvent* e) {
     if (watched == AddText && e->type() == QEvent::FocusOut) {
         AddText_LostFocus();
-    } else if (e->type() == QEvent::WindowActivate && watched != this) {
+    } else if (e->type() == QEvent::WindowActivate &&
+               (qobject_cast<Form1*>(watched) || qobject_cast<FrmAbout*>(watched))) {
         // The help window or the About box became active: coming back to the
         // main window from it activates the main window again. Message boxes are
         // not watched, so closing one does not.

@@ -1,0 +1,153 @@
+// Start-up of the main window and the rule for when it counts as activated.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "BoardHarness.h"
+#include "app/WindowPlacement.h"
+#include "catalogue/Catalogue.h"
+#include "dialogs/Form1.h"
+#include "dialogs/FrmAbout.h"
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private:
+    // Makes `window` the program's active window and lets the events settle.
+    static void Activate(QWidget* window) {
+        window->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), window);
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void cleanup() {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<Form1*>(window) || qobject_cast<FrmAbout*>(window)) {
+                window->close();
+            }
+        }
+        QCoreApplication::processEvents();
+    }
+
+    void loadFillsTheListWithoutChoosingAnEntry() {
+        BoardHarness h;
+        QVERIFY(h.form.Form_Load());
+        QCOMPARE(h.form.ModelCombo->count(), 28);
+        for (int i = 0; i < 28; ++i) {
+            QCOMPARE(h.form.ModelCombo->itemText(i), CatalogueDisplayTexts().at(i));
+        }
+        QCOMPARE(h.form.ModelCombo->currentIndex(), -1);
+        QCOMPARE(h.form.ModelCombo->currentText(), QStringLiteral("Choose KTN Model"));
+        QCOMPARE(h.form.ModelComboListIndex(), int16_t(-1));
+        QCOMPARE(h.form.PortAddress, 0);
+        // No selection handler ran: the model-specific controls are still hidden.
+        QVERIFY(h.form.Label5->isHidden());
+        QVERIFY(h.form.Check2->isHidden());
+        QVERIFY(h.form.SerialFrame->isHidden());
+        QVERIFY(h.port.Log().empty());
+    }
+
+    void loadTakesThePortAddressFromTheBox() {
+        BoardHarness h;
+        h.form.AddText->setText(QStringLiteral(" 3bc "));
+        QVERIFY(h.form.Form_Load());
+        QCOMPARE(h.form.PortAddress, 956);
+    }
+
+    void loadFailureShowsTheReasonAndStops() {
+        BoardHarness h;
+        h.form.AddText->setText(QStringLiteral("zz"));
+        QVERIFY(!h.form.Form_Load());
+        QCOMPARE(h.notifier.messages.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(h.notifier.messages[0]).contains(QStringLiteral("zz")));
+        QCOMPARE(h.form.ModelCombo->count(), 0);
+    }
+
+    void placementCentresAndKeepsATopThird_data() {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<QPoint>("position");
+        QTest::newRow("fits") << QSize(1280, 1024) << QSize(666, 623) << QPoint(307, 133);
+        QTest::newRow("odd sizes") << QSize(1025, 769) << QSize(666, 623) << QPoint(179, 48);
+        QTest::newRow("larger than the screen")
+            << QSize(640, 480) << QSize(666, 623) << QPoint(-13, -47);
+    }
+
+    void placementCentresAndKeepsATopThird() {
+        QFETCH(QSize, screen);
+        QFETCH(QSize, window);
+        QFETCH(QPoint, position);
+        QCOMPARE(StartupPosition(screen, window), position);
+    }
+
+    void firstShowingActivatesOnce() {
+        BoardHarness h;
+        h.Start();
+        QCOMPARE(h.form.ActivationCount(), 1);
+        Activate(&h.form);
+        QCOMPARE(h.form.ActivationCount(), 1);
+    }
+
+    void returningFromTheHelpWindowActivatesAgain() {
+        BoardHarness h;
+        h.SaveAddress(QStringLiteral("378"));
+        h.Start();
+        h.form.LeOption[3]->click();
+        h.form.LeMemory[4] = -7.0f;
+
+        h.Click(h.form.Command2);
+        Form1* help = Form1::Instance();
+        QVERIFY(help);
+        Activate(help);
+        QCOMPARE(h.form.ActivationCount(), 1);
+
+        Activate(&h.form);
+        QCOMPARE(h.form.ActivationCount(), 2);
+        // The activation reset the LE state and cleared the port again, but the
+        // option buttons keep their selection and the list is not filled twice.
+        QCOMPARE(h.form.LeIndex, int16_t(1));
+        QCOMPARE(h.form.LeMemory[4], 0.0f);
+        QVERIFY(h.form.LeOption[3]->isChecked());
+        QCOMPARE(h.form.ModelCombo->count(), 28);
+        QCOMPARE(h.port.WritesTo(BoardHarness::kControl), std::vector<int>{0});
+        QCOMPARE(h.DataWrites(), std::vector<int>{0});
+
+        // Coming back again with nothing else of the program active in between
+        // does not count.
+        Activate(&h.form);
+        QCOMPARE(h.form.ActivationCount(), 2);
+    }
+
+    void returningFromTheAboutBoxActivatesAgain() {
+        BoardHarness h;
+        h.Start();
+        h.form.Command3_Click();
+        FrmAbout* about = FrmAbout::Instance();
+        QVERIFY(about);
+        Activate(about);
+        about->close();
+        Activate(&h.form);
+        QCOMPARE(h.form.ActivationCount(), 2);
+    }
+
+    void closingAMessageBoxDoesNotActivateAgain() {
+        BoardHarness h;
+        h.Start();
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Digital Step Attenuator"),
+                        QStringLiteral(" Please Select Model"), QMessageBox::Ok, &h.form);
+        box.show();
+        Activate(&box);
+        box.close();
+        Activate(&h.form);
+        QCOMPARE(h.form.ActivationCount(), 1);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "test_startup.moc"
