@@ -9,7 +9,9 @@ namespace {
 const char* const kMessageTitle = "Digital Step Attenuator";
 } // namespace
 
-void DialogNotifier::Beep() { QApplication::beep(); }
+void DialogNotifier::Beep() {
+    QApplication::beep();
+}
 
 void DialogNotifier::ShowMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageTitle),

@@ -27,15 +27,23 @@ int Convert(int twips, double dpi) {
 
 namespace Twips {
 
-int ToPixelsX(int twips) { return Convert(twips, LogicalDpiX()); }
-int ToPixelsY(int twips) { return Convert(twips, LogicalDpiY()); }
+int ToPixelsX(int twips) {
+    return Convert(twips, LogicalDpiX());
+}
+int ToPixelsY(int twips) {
+    return Convert(twips, LogicalDpiY());
+}
 
 QRect Rect(int left, int top, int width, int height) {
     return QRect(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
 }
 
-QPoint Point(int x, int y) { return QPoint(ToPixelsX(x), ToPixelsY(y)); }
+QPoint Point(int x, int y) {
+    return QPoint(ToPixelsX(x), ToPixelsY(y));
+}
 
-QSize Size(int width, int height) { return QSize(ToPixelsX(width), ToPixelsY(height)); }
+QSize Size(int width, int height) {
+    return QSize(ToPixelsX(width), ToPixelsY(height));
+}
 
 } // namespace Twips

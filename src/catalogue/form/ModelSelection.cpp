@@ -15,7 +15,9 @@
 #include "output/Module1.h"
 #include "selector/StepWeights.h"
 
-void DigitalStepAttenuatorForm::ModelCombo_Click() { ModelCombo_Change(); }
+void DigitalStepAttenuatorForm::ModelCombo_Click() {
+    ModelCombo_Change();
+}
 
 void DigitalStepAttenuatorForm::ModelCombo_Change() {
     const QString text = ModelCombo->currentText();
