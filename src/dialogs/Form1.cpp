@@ -1,14 +1,13 @@
 #include "dialogs/Form1.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
 
+#include "app/Images.h"
 #include "app/Twips.h"
 #include "resources/HelpText.h"
 
@@ -21,16 +20,6 @@ constexpr int kClientWidth = 7725;
 constexpr int kClientHeight = 5715;
 constexpr int kPlaceLeft = 100;
 constexpr int kPlaceTop = 100;
-
-QIcon HelpIcon() {
-    QIcon icon;
-    for (const char* path : {":/icons/help.png", ":/icons/help-16.png"}) {
-        if (QFile::exists(QLatin1String(path))) {
-            icon.addFile(QLatin1String(path));
-        }
-    }
-    return icon;
-}
 
 QFont HelpFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -71,7 +60,7 @@ Form1::Form1() {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QLatin1String(kCaption));
-    setWindowIcon(HelpIcon());
+    setWindowIcon(Images::HelpWindowIcon());
     resize(Twips::Size(kClientWidth, kClientHeight));
     Text1 = CreateText1(this);
 }

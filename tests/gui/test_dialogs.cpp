@@ -50,6 +50,9 @@ private slots:
         Form1* help = Form1::Open();
         QCOMPARE(help->objectName(), QString("Form1"));
         QCOMPARE(help->windowTitle(), QString("Digital Attenuator - Help "));
+        // Its icon comes from the compiled-in pictures, at both sizes.
+        QVERIFY(help->windowIcon().availableSizes().contains(QSize(16, 16)));
+        QVERIFY(help->windowIcon().availableSizes().contains(QSize(32, 32)));
         QVERIFY(help->isWindow());
         QVERIFY(!help->parentWidget());
         QCOMPARE(help->size(), Twips::Size(7725, 5715));
