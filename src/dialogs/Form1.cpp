@@ -2,13 +2,12 @@
 
 #include <QCloseEvent>
 #include <QFont>
-#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QScreen>
 
 #include "app/Images.h"
 #include "app/Twips.h"
+#include "dialogs/SecondaryWindow.h"
 #include "resources/HelpText.h"
 
 namespace {
@@ -26,11 +25,6 @@ QFont HelpFont() {
     font.setPointSizeF(8.25);
     font.setBold(true);
     return font;
-}
-
-QPoint ScreenTopLeft() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().topLeft() : QPoint();
 }
 
 // The text box shows the page and nothing else: the user can neither focus,
@@ -70,11 +64,7 @@ Form1* Form1::Open() {
         openHelpWindow = new Form1();
     }
     Form1* window = openHelpWindow;
-    window->move(ScreenTopLeft() + Twips::Point(kPlaceLeft, kPlaceTop));
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    ShowSecondaryWindow(window, kPlaceLeft, kPlaceTop);
     return window;
 }
 

@@ -1,17 +1,16 @@
 #include "dialogs/FrmAbout.h"
 
 #include <QFont>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPalette>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 
 #include "app/LineControl.h"
 #include "app/Twips.h"
+#include "dialogs/SecondaryWindow.h"
 
 namespace {
 
@@ -27,11 +26,6 @@ constexpr int kPlaceLeft = 1000;
 constexpr int kPlaceTop = 1000;
 constexpr int kSeparatorY = 1920;
 constexpr int kSeparatorRight = 4260;
-
-QPoint ScreenTopLeft() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().topLeft() : QPoint();
-}
 
 QFont DialogFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -106,10 +100,7 @@ FrmAbout* FrmAbout::Open() {
         openAboutBox = new FrmAbout();
     }
     FrmAbout* box = openAboutBox;
-    box->move(ScreenTopLeft() + Twips::Point(kPlaceLeft, kPlaceTop));
-    box->show();
-    box->raise();
-    box->activateWindow();
+    ShowSecondaryWindow(box, kPlaceLeft, kPlaceTop);
     return box;
 }
 
