@@ -8,19 +8,10 @@ cmake -S "$root" -B "$root/build" -DDSA_BUILD_TESTS=OFF >/dev/null
 cmake --build "$root/build" -j2 --target digital-step-attenuator
 
 work=$(mktemp -d)
-XVFB_PID=""
-app_pid=""
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'stop_display "$work"' EXIT
 start_xvfb "$work"
-(cd "$work" && exec env DISPLAY="$XVFB_DISPLAY" QT_QPA_PLATFORM=xcb \
-    "$root/build/src/digital-step-attenuator" >"$work/app.log" 2>&1) &
-app_pid=$!
-id=$(wait_for_window 'Digital Step Attenuator    (Ver.  A8)' "$app_pid")
+start_program_on_display "$root/build/src/digital-step-attenuator" "$work"
+id=$(wait_for_window 'Digital Step Attenuator    (Ver.  A8)' "$APP_PID")
 sleep 1
 mkdir -p "$root/docs"
 DISPLAY="$XVFB_DISPLAY" import -window "$id" "$root/docs/main-window.png"

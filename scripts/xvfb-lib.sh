@@ -38,3 +38,20 @@ wait_for_window() {
     done
     return 1
 }
+
+# start_program_on_display PROGRAM WORKDIR: starts the program on the virtual
+# display, in WORKDIR (where its port address file lives); sets APP_PID. Its
+# output goes to WORKDIR/app.log.
+start_program_on_display() {
+    local program=$1 work=$2
+    (cd "$work" && exec env DISPLAY="$XVFB_DISPLAY" QT_QPA_PLATFORM=xcb "$program" \
+        >"$work/app.log" 2>&1) &
+    APP_PID=$!
+}
+
+# stop_display WORKDIR: ends the program and the X server and removes WORKDIR.
+stop_display() {
+    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    rm -rf "$1"
+}
