@@ -69,6 +69,11 @@ void DigitalStepAttenuatorForm::ConnectHandlers() {
         modelListIndex_ = -1;
         ModelCombo_Change();
     });
+    // Leaving the text field would make the combo box pick the entry whose text
+    // was typed and report it as chosen, running the selection once more with
+    // that entry's interface and resetting the steps set since. A typed text
+    // stays a typed text: only the list and the arrow keys choose an entry.
+    disconnect(ModelCombo->lineEdit(), &QLineEdit::editingFinished, ModelCombo, nullptr);
     connect(AddText, &QLineEdit::textChanged, this, [this] { AddText_Change(); });
     AddText->installEventFilter(this);
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
