@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -238,6 +239,49 @@ private slots:
         h.port.ClearLog();
         h.Click(h.form.Command1);
         QCOMPARE(WritesText(h.DataWrites()), WritesText(SerialWrites(Steps({5}), 1)));
+    }
+
+    void typedEntryTextStaysATypedText() {
+        BoardHarness h;
+        StartOnBoard(h);
+        h.ChooseModel(4);
+        QLineEdit* edit = h.form.ModelCombo->lineEdit();
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+
+        // The whole text of a parallel entry, typed by hand, is still a typed
+        // text: no list entry is chosen and the interface is serial.
+        h.TypeModelText(CatalogueDisplayTexts().at(16));
+        VerifySerialPanels(h.form);
+        h.ClickStep(1);
+        h.ClickStep(3);
+        h.form.AddText->setFocus();
+        QCoreApplication::processEvents();
+        h.port.ClearLog();
+
+        // Leaving the box neither chooses the entry nor resets the steps.
+        QCOMPARE(int{h.form.ModelComboListIndex()}, -1);
+        QCOMPARE(h.form.Label2->text(), QStringLiteral("-5"));
+        QCOMPARE(h.form.SScommand[3]->text(), QStringLiteral("On"));
+        VerifySerialPanels(h.form);
+        h.Click(h.form.Command1);
+        QCOMPARE(WritesText(h.DataWrites()), WritesText(SerialWrites(Steps({1, 3}), 1)));
+    }
+
+    void arrowKeyChoosesTheNextEntry() {
+        BoardHarness h;
+        StartOnBoard(h);
+        h.ChooseModel(11);
+        h.ClickStep(0);
+        h.port.ClearLog();
+
+        QTest::keyClick(h.form.ModelCombo, Qt::Key_Down);
+
+        QCOMPARE(int{h.form.ModelComboListIndex()}, 12);
+        QCOMPARE(h.form.ModelCombo->currentText(), CatalogueDisplayTexts().at(12));
+        VerifyParallelPanels(h.form);
+        VerifyAllOff(h.form);
+        QCOMPARE(WritesText(h.DataWrites()), QStringLiteral("0"));
     }
 
     void textWithoutSemicolonChangesNothing() {
