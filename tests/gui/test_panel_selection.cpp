@@ -2,7 +2,9 @@
 // the port, the step layouts, the serial and parallel panels, texts typed by
 // hand and the hidden interface pair.
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,6 +123,28 @@ private slots:
         VerifyAllOff(h.form);
         QCOMPARE(WritesText(h.DataWrites()), QStringLiteral("0,0"));
         QVERIFY(h.notifier.messages.empty());
+    }
+
+    void choosingFromTheOpenListRunsTheSelectionOnce() {
+        BoardHarness h;
+        StartOnBoard(h);
+        h.port.ClearLog();
+        QComboBox* combo = h.form.ModelCombo;
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        QTRY_VERIFY(list->isVisible());
+        const QModelIndex entry = list->model()->index(24, 0);
+        list->scrollTo(entry);
+        const QPoint centre = list->visualRect(entry).center();
+        QTest::mouseMove(list->viewport(), centre);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+
+        QTRY_VERIFY(!list->isVisible());
+        QCOMPARE(combo->currentText(), CatalogueDisplayTexts().at(24));
+        QCOMPARE(int{h.form.ModelComboListIndex()}, 24);
+        QCOMPARE(WritesText(h.DataWrites()), QStringLiteral("0"));
+        VerifyParallelPanels(h.form);
+        QVERIFY(h.form.SScommand[6]->isVisible());
     }
 
     void layoutShowsTheModelsSteps_data() {

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include "BoardHarness.h"
@@ -248,6 +249,29 @@ private slots:
         QCOMPARE(static_cast<int>(h.DataWrites().size()), 2 * kParallelLoadWrites);
         QCOMPARE(WritesText(h.DataWrites()),
                  WritesText(Concat({ParallelWrites(Steps({6})), ParallelWrites(Steps({5, 6}))})));
+    }
+
+    void commaLocaleKeepsTheFractions() {
+        // The user's decimal comma: the display, the value recorded for a line
+        // and the value shown again must all keep their fractions.
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const auto restore = qScopeGuard([previous] { QLocale::setDefault(previous); });
+        BoardHarness h;
+        StartOnBoard(h);
+        h.ChooseModel(4);
+        QCOMPARE(h.form.SSLabel[0]->text(), QStringLiteral("0,5"));
+        QTest::mouseClick(h.form.LeOption[1], Qt::LeftButton);
+        ClickSteps(h, {0, 3});
+        QCOMPARE(h.form.Label2->text(), QStringLiteral("-4,5"));
+        h.Click(h.form.Command1);
+        QCOMPARE(h.form.LeMemory[2], -4.5f);
+
+        QTest::mouseClick(h.form.LeOption[0], Qt::LeftButton);
+        QTest::mouseClick(h.form.LeOption[1], Qt::LeftButton);
+        QCOMPARE(h.form.Label2->text(), QStringLiteral("-4,5"));
+        h.ClickStep(0);
+        QCOMPARE(h.form.Label2->text(), QStringLiteral("-4"));
     }
 
     void loadRefusesABlankModelText() {
