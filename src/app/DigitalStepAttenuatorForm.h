@@ -132,8 +132,9 @@ private:
     StepStates CurrentStepStates() const;
     void RunTransfer();
 
-    // Activation: the saved port address.
+    // Activation: the saved port address; the LE line of the selected option.
     void LoadSavedPortAddress();
+    int16_t SelectedLeLine() const;
 
     Module1& module_;
     std::unique_ptr<DialogNotifier> ownNotifier_;

@@ -109,9 +109,10 @@ private slots:
 
         Activate(&h.form);
         QCOMPARE(h.form.ActivationCount(), 2);
-        // The activation reset the LE state and cleared the port again, but the
-        // option buttons keep their selection and the list is not filled twice.
-        QCOMPARE(h.form.LeIndex, int16_t(1));
+        // The activation cleared the values remembered per LE line and the port
+        // again; the option buttons keep their selection and the next Load goes
+        // to the line they show. The list is not filled twice.
+        QCOMPARE(h.form.LeIndex, int16_t(4));
         QCOMPARE(h.form.LeMemory[4], 0.0f);
         QVERIFY(h.form.LeOption[3]->isChecked());
         QCOMPARE(h.form.ModelCombo->count(), 28);
@@ -122,6 +123,13 @@ private slots:
         // does not count.
         Activate(&h.form);
         QCOMPARE(h.form.ActivationCount(), 2);
+
+        // A Load now latches on the LE line shown (LE4 is D5), not on LE1.
+        h.port.ClearLog();
+        h.Click(h.form.Command1);
+        const std::vector<int> writes = h.DataWrites();
+        QCOMPARE(writes.size(), std::size_t{20});
+        QCOMPARE(writes[18], 32);
     }
 
     void returningFromTheAboutBoxActivatesAgain() {

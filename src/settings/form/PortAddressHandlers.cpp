@@ -1,6 +1,7 @@
 #include "app/DigitalStepAttenuatorForm.h"
 
 #include <QLineEdit>
+#include <QRadioButton>
 #include <limits>
 
 #include "output/Module1.h"
@@ -34,13 +35,25 @@ void DigitalStepAttenuatorForm::AddText_LostFocus() {
 }
 
 void DigitalStepAttenuatorForm::Form_Activate() {
-    LeIndex = 1;
+    // The LE line follows the option the window shows (line 1 at start), so
+    // that a Load after coming back from the help window latches the device
+    // the user sees selected.
+    LeIndex = SelectedLeLine();
     for (size_t line = 1; line < LeMemory.size(); ++line) {
         LeMemory[line] = 0.0f;
     }
     LoadSavedPortAddress();
     module_.WritePortVerified(ControlRegister(PortAddress), 0);
     module_.WritePortVerified(PortAddress, 0);
+}
+
+int16_t DigitalStepAttenuatorForm::SelectedLeLine() const {
+    for (size_t i = 0; i < LeOption.size(); ++i) {
+        if (LeOption[i]->isChecked()) {
+            return static_cast<int16_t>(i + 1);
+        }
+    }
+    return 1;
 }
 
 void DigitalStepAttenuatorForm::LoadSavedPortAddress() {
