@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws the program's pictures into src/resources with ImageMagick:
+# Draws the program's pictures into src/window/resources with ImageMagick:
 #   banner.jpg        650 x 80 banner of the main window
 #   icons/main.png    32 x 32, 16-colour main window icon
 #   icons/help.png    32 x 32, 16-colour help window icon
@@ -8,7 +8,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-out="$root/src/resources"
+out="$root/src/window/resources"
 convert=${CONVERT:-convert}
 fonts=/usr/share/fonts/truetype/liberation
 bold="$fonts/LiberationSans-Bold.ttf"

@@ -7,7 +7,7 @@
 #include <QtTest>
 #include <unistd.h>
 
-#include "settings/AddressFile.h"
+#include "core/AddressFile.h"
 
 using Kind = AddressFileContent::Kind;
 Q_DECLARE_METATYPE(Kind)

@@ -4,7 +4,7 @@
 #include <QSet>
 #include <QtTest>
 
-#include "catalogue/Catalogue.h"
+#include "core/Catalogue.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QtTest>
 #include <limits>
 
-#include "settings/HexAddress.h"
+#include "core/HexAddress.h"
 
 class TestHexAddress : public QObject {
     Q_OBJECT

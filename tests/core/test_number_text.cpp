@@ -4,7 +4,7 @@
 #include <QtTest>
 #include <cmath>
 
-#include "selector/NumberText.h"
+#include "core/NumberText.h"
 
 namespace {
 

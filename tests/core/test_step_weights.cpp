@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "selector/StepWeights.h"
+#include "core/StepWeights.h"
 
 class TestStepWeights : public QObject {
     Q_OBJECT

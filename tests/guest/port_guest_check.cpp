@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "output/Module1.h"
-#include "output/PpdevPort.h"
-#include "output/Transfers.h"
-#include "output/UserNotifier.h"
+#include "port/PortAccess.h"
+#include "port/PpdevPort.h"
+#include "port/Transfers.h"
+#include "port/UserNotifier.h"
 
 namespace {
 
@@ -125,7 +125,7 @@ struct Rig {
     PpdevPort port;
     RecordingPort recorder{port};
     ConsoleNotifier notifier;
-    Module1 module{recorder, notifier};
+    PortAccess module{recorder, notifier};
 
     void Clear() {
         recorder.Clear();

@@ -12,10 +12,10 @@
 #include <QWheelEvent>
 #include <QtTest>
 
-#include "app/Twips.h"
-#include "dialogs/Form1.h"
-#include "dialogs/FrmAbout.h"
-#include "resources/HelpText.h"
+#include "window/Twips.h"
+#include "window/HelpWindow.h"
+#include "window/AboutBox.h"
+#include "window/HelpText.h"
 
 namespace {
 
@@ -35,11 +35,11 @@ class TestDialogs : public QObject {
 
 private slots:
     void cleanup() {
-        if (Form1::Instance()) {
-            Form1::Instance()->close();
+        if (HelpWindow::Instance()) {
+            HelpWindow::Instance()->close();
         }
-        if (FrmAbout::Instance()) {
-            FrmAbout::Instance()->close();
+        if (AboutBox::Instance()) {
+            AboutBox::Instance()->close();
         }
         FlushDeletions();
     }
@@ -47,7 +47,7 @@ private slots:
     // --- Help window -------------------------------------------------------
 
     void helpWindowAsDesigned() {
-        Form1* help = Form1::Open();
+        HelpWindow* help = HelpWindow::Open();
         QCOMPARE(help->objectName(), QString("Form1"));
         QCOMPARE(help->windowTitle(), QString("Digital Attenuator - Help "));
         // Its icon comes from the compiled-in pictures, at both sizes.
@@ -67,7 +67,7 @@ private slots:
     }
 
     void helpTextShownExactly() {
-        Form1* help = Form1::Open();
+        HelpWindow* help = HelpWindow::Open();
         QCOMPARE(help->Text1Contents(), HelpText());
         // Each CR LF is one line break: 22 lines and the empty one after the last.
         const QTextDocument* document = help->Text1->document();
@@ -78,7 +78,7 @@ private slots:
     }
 
     void helpTextCannotBeTouched() {
-        Form1* help = Form1::Open();
+        HelpWindow* help = HelpWindow::Open();
         QPlainTextEdit* text = help->Text1;
         QVERIFY(!text->isEnabled());
         QCOMPARE(text->focusPolicy(), Qt::NoFocus);
@@ -99,39 +99,39 @@ private slots:
     }
 
     void secondOpenMovesBackAndKeepsUserSize() {
-        Form1* help = Form1::Open();
+        HelpWindow* help = HelpWindow::Open();
         help->resize(300, 200);
         help->move(ScreenPlace(100, 100) + QPoint(250, 170));
-        Form1* again = Form1::Open();
+        HelpWindow* again = HelpWindow::Open();
         QCOMPARE(again, help);
-        QCOMPARE(Form1::Instance(), help);
+        QCOMPARE(HelpWindow::Instance(), help);
         QCOMPARE(again->pos(), ScreenPlace(100, 100));
         QCOMPARE(again->size(), QSize(300, 200));
         QVERIFY(again->isVisible());
     }
 
     void closeDestroysAndReopenHasDesignedSize() {
-        QPointer<Form1> first = Form1::Open();
+        QPointer<HelpWindow> first = HelpWindow::Open();
         first->resize(300, 200);
         first->move(ScreenPlace(100, 100) + QPoint(40, 40));
         QVERIFY(first->close());
-        QCOMPARE(Form1::Instance(), nullptr);
+        QCOMPARE(HelpWindow::Instance(), nullptr);
 
         // Reopened before the old window is gone: still a fresh window.
-        Form1* second = Form1::Open();
+        HelpWindow* second = HelpWindow::Open();
         QVERIFY(second != first.data());
         QCOMPARE(second->size(), Twips::Size(7725, 5715));
         QCOMPARE(second->pos(), ScreenPlace(100, 100));
         FlushDeletions();
         QVERIFY(first.isNull());
-        QCOMPARE(Form1::Instance(), second);
+        QCOMPARE(HelpWindow::Instance(), second);
         QVERIFY(second->isVisible());
     }
 
     // --- About box --------------------------------------------------------
 
     void aboutBoxAsDesigned() {
-        FrmAbout* about = FrmAbout::Open();
+        AboutBox* about = AboutBox::Open();
         QCOMPARE(about->objectName(), QString("frmAbout"));
         QCOMPARE(about->windowTitle(), QString("Digital Step Attenuator "));
         QVERIFY(!about->parentWidget());
@@ -159,7 +159,7 @@ private slots:
     }
 
     void onlyOkTakesFocus() {
-        FrmAbout* about = FrmAbout::Open();
+        AboutBox* about = AboutBox::Open();
         for (QWidget* child : about->findChildren<QWidget*>()) {
             QCOMPARE(child->focusPolicy() != Qt::NoFocus, child == about->cmdOK);
         }
@@ -167,11 +167,11 @@ private slots:
     }
 
     void aboutBoxIsSingle() {
-        FrmAbout* about = FrmAbout::Open();
+        AboutBox* about = AboutBox::Open();
         about->move(ScreenPlace(0, 0));
-        QCOMPARE(FrmAbout::Open(), about);
+        QCOMPARE(AboutBox::Open(), about);
         QCOMPARE(about->pos(), ScreenPlace(1000, 1000));
-        QCOMPARE(FrmAbout::Instance(), about);
+        QCOMPARE(AboutBox::Instance(), about);
     }
 
     void aboutBoxCloses_data() {
@@ -184,7 +184,7 @@ private slots:
 
     void aboutBoxCloses() {
         QFETCH(QString, how);
-        QPointer<FrmAbout> about = FrmAbout::Open();
+        QPointer<AboutBox> about = AboutBox::Open();
         if (how == "click") {
             QTest::mouseClick(about->cmdOK, Qt::LeftButton);
         } else if (how == "enter") {
@@ -196,12 +196,12 @@ private slots:
         }
         QVERIFY(!about.isNull());
         QVERIFY(!about->isVisible());
-        QCOMPARE(FrmAbout::Instance(), nullptr);
+        QCOMPARE(AboutBox::Instance(), nullptr);
         FlushDeletions();
         QVERIFY(about.isNull());
 
         // The next opening builds the box afresh.
-        FrmAbout* again = FrmAbout::Open();
+        AboutBox* again = AboutBox::Open();
         QVERIFY(again->isVisible());
         QCOMPARE(again->lblVersion->text(), QString("Version   A1"));
     }

@@ -5,8 +5,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "app/Caption.h"
-#include "app/CheckValue.h"
+#include "window/Caption.h"
+#include "window/CheckValue.h"
 
 class LayoutValuesTest : public QObject {
     Q_OBJECT

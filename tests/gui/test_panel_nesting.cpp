@@ -11,7 +11,7 @@
 
 #include "BoardHarness.h"
 #include "PanelExpectations.h"
-#include "output/Module1.h"
+#include "port/PortAccess.h"
 
 using namespace PanelExpect;
 
@@ -34,7 +34,7 @@ struct NotifiedBoard {
     ScopedWorkingFolder folder;
     SimulatedPort port{BoardHarness::kData};
     CallbackNotifier notifier;
-    Module1 module{port, notifier};
+    PortAccess module{port, notifier};
     DigitalStepAttenuatorForm form{module, &notifier};
 };
 

@@ -13,11 +13,11 @@
 
 #include "BoardHarness.h"
 #include "PanelExpectations.h"
-#include "app/Caption.h"
-#include "app/CheckValue.h"
-#include "app/LineControl.h"
-#include "app/Twips.h"
-#include "catalogue/Catalogue.h"
+#include "window/Caption.h"
+#include "window/CheckValue.h"
+#include "window/LineControl.h"
+#include "window/Twips.h"
+#include "core/Catalogue.h"
 
 using namespace PanelExpect;
 

@@ -11,9 +11,9 @@
 
 #include "BoardHarness.h"
 #include "PanelExpectations.h"
-#include "app/Caption.h"
-#include "app/CheckValue.h"
-#include "catalogue/Catalogue.h"
+#include "window/Caption.h"
+#include "window/CheckValue.h"
+#include "core/Catalogue.h"
 
 using namespace PanelExpect;
 

@@ -9,10 +9,10 @@
 #include <QtTest>
 
 #include "BoardHarness.h"
-#include "app/WindowPlacement.h"
-#include "catalogue/Catalogue.h"
-#include "dialogs/Form1.h"
-#include "dialogs/FrmAbout.h"
+#include "window/WindowPlacement.h"
+#include "core/Catalogue.h"
+#include "window/HelpWindow.h"
+#include "window/AboutBox.h"
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -28,7 +28,7 @@ private:
 private slots:
     void cleanup() {
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (qobject_cast<Form1*>(window) || qobject_cast<FrmAbout*>(window)) {
+            if (qobject_cast<HelpWindow*>(window) || qobject_cast<AboutBox*>(window)) {
                 window->close();
             }
         }
@@ -102,7 +102,7 @@ private slots:
         h.form.LeMemory[4] = -7.0f;
 
         h.Click(h.form.Command2);
-        Form1* help = Form1::Instance();
+        HelpWindow* help = HelpWindow::Instance();
         QVERIFY(help);
         Activate(help);
         QCOMPARE(h.form.ActivationCount(), 1);
@@ -136,7 +136,7 @@ private slots:
         BoardHarness h;
         h.Start();
         h.form.Command3_Click();
-        FrmAbout* about = FrmAbout::Instance();
+        AboutBox* about = AboutBox::Instance();
         QVERIFY(about);
         Activate(about);
         about->close();

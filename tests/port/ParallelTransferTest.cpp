@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "PortTestSupport.h"
-#include "output/Module1.h"
+#include "port/PortAccess.h"
 
 namespace {
 constexpr int32_t kPort = 0x378;
@@ -25,7 +25,7 @@ private slots:
         QFETCH(int, word);
         SimulatedPort io(kPort);
         RecordingNotifier user;
-        Module1 module(io, user);
+        PortAccess module(io, user);
 
         SendParallelWord(module, kPort, Steps(on));
         ParallelLatchPulse(module, kPort);
@@ -50,7 +50,7 @@ private slots:
         QFETCH(int, word);
         SimulatedPort io(kPort);
         RecordingNotifier user;
-        Module1 module(io, user);
+        PortAccess module(io, user);
         io.FaultsOf(kPort).stuckHigh = 64;
 
         SendParallelWord(module, kPort, Steps(on));
@@ -65,7 +65,7 @@ private slots:
     void noPortWritesNothing() {
         SimulatedPort io(kPort);
         RecordingNotifier user;
-        Module1 module(io, user);
+        PortAccess module(io, user);
         SendParallelWord(module, 0, Steps({1, 6}));
         ParallelLatchPulse(module, 0);
         QVERIFY(io.Log().empty());
@@ -76,7 +76,7 @@ private slots:
     void unavailablePortSkipsLatchWithOneMessage() {
         SimulatedPort io(kPort);
         RecordingNotifier user;
-        Module1 module(io, user);
+        PortAccess module(io, user);
         io.FaultsOf(kPort).unavailable = true;
         for (int load = 0; load < 2; ++load) {
             SendParallelWord(module, kPort, Steps({2}));

@@ -8,8 +8,8 @@
 #include <sys/ioctl.h>
 
 #include "PortTestSupport.h"
-#include "output/Module1.h"
-#include "output/PpdevPort.h"
+#include "port/PortAccess.h"
+#include "port/PpdevPort.h"
 
 namespace {
 
@@ -240,7 +240,7 @@ private slots:
     void controlRegisterClearVerifies() {
         auto ppdev = MakePort();
         RecordingNotifier user;
-        Module1 module(*ppdev, user);
+        PortAccess module(*ppdev, user);
         QCOMPARE(module.WritePortVerified(890, 0), int16_t(1));
         QCOMPARE(module.WritePortVerified(888, 0), int16_t(1));
         QCOMPARE(user.beeps, 0);

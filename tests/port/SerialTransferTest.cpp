@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "PortTestSupport.h"
-#include "output/Module1.h"
+#include "port/PortAccess.h"
 
 namespace {
 constexpr int32_t kPort = 0x378;
@@ -38,7 +38,7 @@ private slots:
         QFETCH(int, loaded);
         SimulatedPort io(kPort);
         RecordingNotifier user;
-        Module1 module(io, user);
+        PortAccess module(io, user);
         LeMemoryTable memory = {9, 9, 9, 9, 9, 9, 9};
 
         SendSerialWord(module, kPort, Steps(on), static_cast<int16_t>(le), -7.5f, memory);
@@ -68,7 +68,7 @@ private slots:
         QFETCH(int, le);
         SimulatedPort io(port);
         RecordingNotifier user;
-        Module1 module(io, user);
+        PortAccess module(io, user);
         LeMemoryTable memory = {1, 2, 3, 4, 5, 6, 7};
         SendSerialWord(module, port, Steps({0, 5}), static_cast<int16_t>(le), 12.5f, memory);
         QVERIFY(io.Log().empty());
@@ -79,7 +79,7 @@ private slots:
     void failedDataWriteEndsTransferBeforeLatch() {
         SimulatedPort io(kPort);
         RecordingNotifier user;
-        Module1 module(io, user);
+        PortAccess module(io, user);
         io.FaultsOf(kPort).stuckLow = 2; // the data line never reads back high
         LeMemoryTable memory{};
 
@@ -94,7 +94,7 @@ private slots:
     void unavailablePortEndsTransferWithOneMessage() {
         SimulatedPort io(kPort);
         RecordingNotifier user;
-        Module1 module(io, user);
+        PortAccess module(io, user);
         io.FaultsOf(kPort).unavailable = true;
         LeMemoryTable memory{};
 
@@ -111,7 +111,7 @@ private slots:
     void devicesShareClockAndData() {
         SimulatedPort io(kPort);
         RecordingNotifier user;
-        Module1 module(io, user);
+        PortAccess module(io, user);
         LeMemoryTable memory{};
         SendSerialWord(module, kPort, Steps({0, 2}), 1, 2.5f, memory);
         SendSerialWord(module, kPort, Steps({5}), 6, 16.0f, memory);

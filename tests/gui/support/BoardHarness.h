@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/DigitalStepAttenuatorForm.h"
-#include "output/Module1.h"
-#include "output/SimulatedBoard.h"
-#include "output/UserNotifier.h"
-#include "settings/AddressFile.h"
+#include "window/DigitalStepAttenuatorForm.h"
+#include "port/PortAccess.h"
+#include "port/SimulatedBoard.h"
+#include "port/UserNotifier.h"
+#include "core/AddressFile.h"
 
 // Remembers what the user would have heard and seen.
 class RecordingNotifier : public UserNotifier {
@@ -87,6 +87,6 @@ public:
     ScopedWorkingFolder folder;
     SimulatedPort port{kData};
     RecordingNotifier notifier;
-    Module1 module;
+    PortAccess module;
     DigitalStepAttenuatorForm form;
 };

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "output/PortIo.h"
-#include "output/UserNotifier.h"
+#include "port/PortIo.h"
+#include "port/UserNotifier.h"
 
 class NullPort : public PortIo, public UserNotifier {
 public:

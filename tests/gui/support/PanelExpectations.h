@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "output/UserNotifier.h"
+#include "port/UserNotifier.h"
 
 namespace PanelExpect {
 

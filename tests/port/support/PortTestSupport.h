@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "output/SimulatedBoard.h"
-#include "output/Transfers.h"
-#include "output/UserNotifier.h"
+#include "port/SimulatedBoard.h"
+#include "port/Transfers.h"
+#include "port/UserNotifier.h"
 
 class RecordingNotifier : public UserNotifier {
 public:

@@ -1,0 +1,48 @@
+#pragma once
+// Byte access to I/O ports by port number: the two operations the rest of the
+// program builds on (write one byte, read one byte). Implementations decide how
+// a port number reaches hardware; none of them may touch a port they do not know.
+
+#include <cstdint>
+#include <string>
+
+enum class PortStatus {
+    Ok,
+    // The port exists and is open, but this one access failed.
+    AccessError,
+    // The port cannot be used at all (no parallel port at that address, device
+    // node missing, permission denied, port held by another driver).
+    Unavailable,
+};
+
+// Why a port cannot be used, for callers that act on the kind of fault (an exit
+// status, an instrument error code) rather than show the reason text.
+enum class PortProblem {
+    None,         // usable, as far as is known
+    NotListed,    // no parallel port at that address
+    NoDevice,     // the port is listed but its device node is missing or gone
+    NoPermission, // this user may not open the device node
+    Busy,         // another driver or program holds the port
+    Other,
+};
+
+class PortIo {
+public:
+    virtual ~PortIo() = default;
+
+    // Writes one byte to the I/O port `port`.
+    virtual PortStatus Out32(int32_t port, uint8_t value) = 0;
+
+    // Reads one byte from the I/O port `port` into `value`.
+    virtual PortStatus Inp32(int32_t port, uint8_t& value) = 0;
+
+    // After an access returned Unavailable: one or two sentences for the user
+    // that name the address and say what to do about it.
+    virtual std::string UnavailableReason(int32_t port) const = 0;
+
+    // After an access returned Unavailable: the kind of fault behind the reason.
+    virtual PortProblem UnavailableProblem(int32_t port) const {
+        static_cast<void>(port);
+        return PortProblem::Other;
+    }
+};

@@ -1,0 +1,59 @@
+#include <cstddef>
+
+#include "port/PortAccess.h"
+#include "port/PulseTiming.h"
+#include "port/Transfers.h"
+
+namespace {
+
+constexpr int16_t kClockLine = 1;   // D0
+constexpr int16_t kDataLine = 2;    // D1
+constexpr int16_t kFirstLeLine = 4; // D2 is LE1, up to D7 for LE6
+constexpr int16_t kLeLines = 6;
+constexpr std::size_t kSerialBits = 6; // steps 5 down to 0; step 6 is not sent
+
+// A write whose verification the protocol does not act on. False when the port
+// has become unusable, which ends the transfer.
+bool WriteUnchecked(PortAccess& module, int32_t port, int16_t value) {
+    module.WritePortVerified(port, value);
+    return !module.PortUnavailable(port);
+}
+
+// Puts one bit on the data line and clocks it in: d, d + clock, d.
+bool ClockOutBit(PortAccess& module, int32_t port, int16_t dataLines) {
+    if (module.WritePortVerified(port, dataLines) == 0) {
+        return false;
+    }
+    if (!WriteUnchecked(module, port, static_cast<int16_t>(dataLines | kClockLine))) {
+        return false;
+    }
+    HoldPulse(kClockHighHold);
+    return WriteUnchecked(module, port, dataLines);
+}
+
+} // namespace
+
+bool SendSerialWord(PortAccess& module, int32_t port, const StepStates& steps, int16_t leIndex,
+                    float displayedValue, LeMemoryTable& leMemory) {
+    if (leIndex < 1 || leIndex > kLeLines) {
+        return false;
+    }
+    // The device takes the most significant step first.
+    int16_t dataLines = 0;
+    for (std::size_t i = kSerialBits; i-- > 0;) {
+        dataLines = steps[i] ? kDataLine : 0;
+        if (!ClockOutBit(module, port, dataLines)) {
+            return false;
+        }
+    }
+    // LE rises with the last data bit held and the clock low.
+    const auto leLine = static_cast<int16_t>(kFirstLeLine << (leIndex - 1));
+    if (!WriteUnchecked(module, port, static_cast<int16_t>(dataLines | leLine))) {
+        return false;
+    }
+    HoldPulse(kLeHighHold);
+    leMemory[static_cast<std::size_t>(leIndex)] = displayedValue;
+    // All lines low ends the LE pulse.
+    module.WritePortVerified(port, 0);
+    return true;
+}

@@ -1,0 +1,118 @@
+#include "port/SimulatedBoard.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr uint8_t kClockLine = 1;   // D0
+constexpr uint8_t kDataLine = 2;    // D1
+constexpr uint8_t kFirstLeLine = 4; // D2 is LE1
+constexpr uint8_t kLatchLine = 64;  // D6
+constexpr uint8_t kSerialBitsMask = 0x3F;
+
+} // namespace
+
+void BoardDecoder::Feed(uint8_t lines) {
+    const auto rising = static_cast<uint8_t>(lines & ~lines_);
+    lines_ = lines;
+    if ((rising & kClockLine) != 0) {
+        const int bit = (lines & kDataLine) != 0 ? 1 : 0;
+        shift_ = static_cast<uint8_t>(((shift_ << 1) | bit) & kSerialBitsMask);
+    }
+    for (int le = 1; le <= 6; ++le) {
+        if ((rising & (kFirstLeLine << (le - 1))) != 0) {
+            Latched& device = serial_[static_cast<std::size_t>(le)];
+            device.value = shift_;
+            ++device.loads;
+        }
+    }
+    if ((rising & kLatchLine) != 0) {
+        parallel_.value = static_cast<uint8_t>(lines & ~kLatchLine);
+        ++parallel_.loads;
+    }
+}
+
+const BoardDecoder::Latched& BoardDecoder::SerialDevice(int le) const {
+    return serial_.at(static_cast<std::size_t>(le));
+}
+
+SimulatedPort::SimulatedPort(int32_t dataPort) : dataPort_(dataPort) {}
+
+PortStatus SimulatedPort::Out32(int32_t port, uint8_t value) {
+    Faults& faults = faults_[port];
+    PortStatus status = PortStatus::Ok;
+    if (faults.unavailable) {
+        status = PortStatus::Unavailable;
+    } else if (TakeError(faults.writeErrors)) {
+        status = PortStatus::AccessError;
+    } else {
+        registers_[port] = value;
+        if (port == dataPort_) {
+            board_.Feed(value);
+        }
+    }
+    log_.push_back({Kind::Write, port, value, status});
+    return status;
+}
+
+PortStatus SimulatedPort::Inp32(int32_t port, uint8_t& value) {
+    Faults& faults = faults_[port];
+    PortStatus status = PortStatus::Ok;
+    if (faults.unavailable) {
+        status = PortStatus::Unavailable;
+    } else if (TakeError(faults.readErrors)) {
+        status = PortStatus::AccessError;
+    } else {
+        value = static_cast<uint8_t>((Register(port) | faults.stuckHigh) & ~faults.stuckLow);
+    }
+    log_.push_back({Kind::Read, port, status == PortStatus::Ok ? value : uint8_t{0}, status});
+    return status;
+}
+
+std::string SimulatedPort::UnavailableReason(int32_t port) const {
+    switch (UnavailableProblem(port)) {
+    case PortProblem::NoPermission:
+        return "Simulated port " + std::to_string(port) + ": no permission.";
+    case PortProblem::Busy:
+        return "Simulated port " + std::to_string(port) + " is held by another program.";
+    default:
+        return "Simulated port " + std::to_string(port) + " is switched off.";
+    }
+}
+
+PortProblem SimulatedPort::UnavailableProblem(int32_t port) const {
+    const auto found = faults_.find(port);
+    return found != faults_.end() && found->second.unavailable ? found->second.problem
+                                                               : PortProblem::None;
+}
+
+uint8_t SimulatedPort::Register(int32_t port) const {
+    const auto found = registers_.find(port);
+    return found == registers_.end() ? uint8_t{0} : found->second;
+}
+
+std::vector<int> SimulatedPort::WritesTo(int32_t port) const {
+    std::vector<int> values;
+    for (const Access& access : log_) {
+        if (access.kind == Kind::Write && access.port == port) {
+            values.push_back(access.value);
+        }
+    }
+    return values;
+}
+
+int SimulatedPort::ReadCount(int32_t port) const {
+    return static_cast<int>(std::count_if(log_.begin(), log_.end(), [port](const Access& access) {
+        return access.kind == Kind::Read && access.port == port;
+    }));
+}
+
+bool SimulatedPort::TakeError(int& count) {
+    if (count == 0) {
+        return false;
+    }
+    if (count > 0) {
+        --count;
+    }
+    return true;
+}

@@ -1,0 +1,77 @@
+#include "window/DigitalStepAttenuatorForm.h"
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <limits>
+
+#include "port/PortAccess.h"
+#include "core/AddressFile.h"
+#include "core/HexAddress.h"
+
+namespace {
+
+// The printer port's control register lies two above its base address.
+int32_t ControlRegister(int32_t base) {
+    const int64_t control = static_cast<int64_t>(base) + 2;
+    return control > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
+                                                         : static_cast<int32_t>(control);
+}
+
+} // namespace
+
+void DigitalStepAttenuatorForm::AddText_Change() {
+    // Every edit that leaves a valid hexadecimal number takes effect at once;
+    // anything else leaves the address in use as it was.
+    if (const std::optional<int32_t> address = ParseHexAddress(AddText->text())) {
+        PortAddress = *address;
+    }
+}
+
+void DigitalStepAttenuatorForm::AddText_LostFocus() {
+    AddText_Change();
+    // The box's text is kept as typed, valid or not; a file that cannot be
+    // written leaves the address in use for this run only.
+    WriteAddressFile(AddText->text().trimmed());
+}
+
+void DigitalStepAttenuatorForm::Form_Activate() {
+    // The LE line follows the option the window shows (line 1 at start), so
+    // that a Load after coming back from the help window latches the device
+    // the user sees selected.
+    LeIndex = SelectedLeLine();
+    for (size_t line = 1; line < LeMemory.size(); ++line) {
+        LeMemory[line] = 0.0f;
+    }
+    LoadSavedPortAddress();
+    module_.WritePortVerified(ControlRegister(PortAddress), 0);
+    module_.WritePortVerified(PortAddress, 0);
+}
+
+int16_t DigitalStepAttenuatorForm::SelectedLeLine() const {
+    for (size_t i = 0; i < LeOption.size(); ++i) {
+        if (LeOption[i]->isChecked()) {
+            return static_cast<int16_t>(i + 1);
+        }
+    }
+    return 1;
+}
+
+void DigitalStepAttenuatorForm::LoadSavedPortAddress() {
+    const AddressFileContent saved = ReadAddressFile();
+    switch (saved.kind) {
+    case AddressFileContent::Kind::Missing:
+    case AddressFileContent::Kind::TooLong:
+        return;
+    case AddressFileContent::Kind::Empty:
+        PortAddress = 0;
+        return;
+    case AddressFileContent::Kind::Field:
+        // Setting the box runs its change handler; a text that is no number
+        // is shown as it is and leaves the address unchanged.
+        AddText->setText(saved.field);
+        if (const std::optional<int32_t> address = ParseHexAddress(AddText->text())) {
+            PortAddress = *address;
+        }
+        return;
+    }
+}
