@@ -1,0 +1,85 @@
+#include "core/Sequence.h"
+
+#include <cmath>
+#include <thread>
+
+namespace {
+
+// How long before a deadline the wait stops sleeping and spins.
+constexpr std::chrono::microseconds kSpinStretch{300};
+// The longest single sleep, so that a stop request is seen promptly.
+constexpr std::chrono::milliseconds kLongestSleep{20};
+// A decimal step such as 0.1 does not add up exactly; a value this close to
+// `to` still counts as reaching it.
+constexpr double kRelativeSlack = 1e-9;
+
+} // namespace
+
+std::optional<std::vector<double>> SweepValues(double from, double to, double step,
+                                               std::size_t maxPoints) {
+    if (!std::isfinite(from) || !std::isfinite(to) || !std::isfinite(step) || step <= 0.0) {
+        return std::nullopt;
+    }
+    const double span = std::abs(to - from);
+    const double count = std::floor(span / step + kRelativeSlack) + 1.0;
+    if (count > static_cast<double>(maxPoints)) {
+        return std::nullopt;
+    }
+    const double direction = to >= from ? 1.0 : -1.0;
+    std::vector<double> values;
+    values.reserve(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        // Each value from the start, not by adding steps up, so errors do not grow.
+        double value = from + direction * step * static_cast<double>(i);
+        if (std::abs(value - to) <= step * kRelativeSlack) {
+            value = to;
+        }
+        values.push_back(value);
+    }
+    return values;
+}
+
+bool WaitUntil(std::chrono::steady_clock::time_point deadline, const std::atomic<bool>& stop) {
+    using Clock = std::chrono::steady_clock;
+    for (;;) {
+        if (stop.load()) {
+            return false;
+        }
+        const auto left = deadline - Clock::now();
+        if (left <= Clock::duration::zero()) {
+            return true;
+        }
+        if (left > kSpinStretch) {
+            const auto sleep = std::min<Clock::duration>(left - kSpinStretch, kLongestSleep);
+            std::this_thread::sleep_for(sleep);
+        }
+    }
+}
+
+SequenceEnd RunSequence(const SequencePlan& plan, const std::atomic<bool>& stop,
+                        const std::function<bool(const SequenceStep&)>& onStep) {
+    if (plan.values.empty()) {
+        return SequenceEnd::Completed;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    SequenceStep step;
+    for (long cycle = 0; plan.repeat == 0 || cycle < plan.repeat; ++cycle) {
+        for (std::size_t index = 0; index < plan.values.size(); ++index) {
+            step.cycle = cycle;
+            step.index = index;
+            step.db = plan.values[index];
+            step.planned = start + plan.dwell * static_cast<long long>(step.number);
+            if (!WaitUntil(step.planned, stop)) {
+                return SequenceEnd::Stopped;
+            }
+            step.actual = std::chrono::steady_clock::now();
+            if (!onStep(step)) {
+                return SequenceEnd::Failed;
+            }
+            ++step.number;
+        }
+    }
+    // The last value keeps its dwell before the run counts as done.
+    const auto end = start + plan.dwell * static_cast<long long>(step.number);
+    return WaitUntil(end, stop) ? SequenceEnd::Completed : SequenceEnd::Stopped;
+}
