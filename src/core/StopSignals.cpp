@@ -1,6 +1,7 @@
 #include "core/StopSignals.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace {
 
