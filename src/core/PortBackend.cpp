@@ -1,0 +1,16 @@
+#include "core/PortBackend.h"
+
+#include "port/PpdevPort.h"
+#include "port/SimulatedBoard.h"
+
+PortBackend MakePortBackend(bool simulate) {
+    PortBackend backend;
+    if (simulate) {
+        auto simulated = std::make_unique<SimulatedPort>(kSimulatedBoardBase);
+        backend.simulated = simulated.get();
+        backend.io = std::move(simulated);
+    } else {
+        backend.io = std::make_unique<PpdevPort>();
+    }
+    return backend;
+}
