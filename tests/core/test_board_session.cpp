@@ -1,0 +1,138 @@
+// A board driven through the core's session: what each device latches for a
+// word, what the session remembers per LE line, and what it says when the
+// port is missing or unusable.
+
+#include <QtTest>
+
+#include "core/BoardSession.h"
+#include "core/ControlWord.h"
+#include "core/ModelProfile.h"
+#include "port/PortAccess.h"
+#include "port/SimulatedBoard.h"
+#include "port/UserNotifier.h"
+
+namespace {
+
+class SilentNotifier : public UserNotifier {
+public:
+    void Beep() override { ++beeps; }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    int beeps = 0;
+    std::vector<std::string> messages;
+};
+
+constexpr int32_t kBase = 0x378;
+
+} // namespace
+
+class TestBoardSession : public QObject {
+    Q_OBJECT
+
+private slots:
+    void serialWordsLatchOnTheChosenLine() {
+        SimulatedPort port(kBase);
+        SilentNotifier notifier;
+        PortAccess access(port, notifier);
+        BoardSession session(access, kBase);
+        session.SelectModel(FindModel("VK58-Q5-S1"));
+        QVERIFY(session.SetLe(3));
+        const auto result = session.LoadWord(0b001110);
+        QVERIFY(result.outcome.latched);
+        QVERIFY(result.outcome.verified);
+        QCOMPARE(port.Board().SerialDevice(3).value, uint8_t{0b001110});
+        QCOMPARE(port.Board().SerialDevice(1).loads, 0);
+        QCOMPARE(session.LoadedWord(3), std::optional<ControlWord>(0b001110));
+        QCOMPARE(session.LoadedOnSelection(), std::optional<ControlWord>(0b001110));
+        QVERIFY(!session.LoadedWord(1));
+        QCOMPARE(port.Register(kBase), uint8_t{0}); // the LE pulse ended
+    }
+
+    void leLinesOutsideOneToSixAreRefused() {
+        SimulatedPort port(kBase);
+        SilentNotifier notifier;
+        PortAccess access(port, notifier);
+        BoardSession session(access, kBase);
+        QVERIFY(!session.SetLe(0));
+        QVERIFY(!session.SetLe(7));
+        QCOMPARE(session.Le(), 1);
+    }
+
+    void parallelWordsPutTheSeventhStepOnD7() {
+        SimulatedPort port(kBase);
+        SilentNotifier notifier;
+        PortAccess access(port, notifier);
+        BoardSession session(access, kBase);
+        const ModelProfile* model = FindModel("VK58-Q7-P1");
+        QVERIFY(model && model->IsParallel());
+        session.SelectModel(model);
+        const ControlWord word = 0b1000101; // 0.25 + 0.5 + 2 dB
+        QVERIFY(session.LoadWord(word).outcome.latched);
+        QCOMPARE(port.Board().ParallelDevice().value, ParallelLinesOfWord(word));
+        QCOMPARE(WordOfParallelLines(port.Board().ParallelDevice().value), word);
+        QCOMPARE(AttenuationOf(*model, word), 2.75);
+        QCOMPARE(session.LoadedParallelWord(), std::optional<ControlWord>(word));
+        QCOMPARE(port.Register(kBase), ParallelLinesOfWord(word)); // the word stays on the lines
+    }
+
+    void noPortSendsNothing() {
+        SimulatedPort port(kBase);
+        SilentNotifier notifier;
+        PortAccess access(port, notifier);
+        BoardSession session(access, 0);
+        for (const char* model : {"VK58-Q5-S1", "VK58-Q5-P1"}) {
+            session.SelectModel(FindModel(model));
+            const auto result = session.LoadWord(1);
+            QVERIFY(!result.outcome.latched);
+            QVERIFY(!result.outcome.verified);
+            QCOMPARE(result.problem, PortProblem::NotListed);
+        }
+        QVERIFY(port.Log().empty());
+        QCOMPARE(notifier.beeps, 0);
+    }
+
+    void anUnusablePortSaysWhy() {
+        SimulatedPort port(kBase);
+        port.FaultsOf(kBase).unavailable = true;
+        port.FaultsOf(kBase).problem = PortProblem::NoPermission;
+        SilentNotifier notifier;
+        PortAccess access(port, notifier);
+        BoardSession session(access, kBase);
+        session.SelectModel(FindModel("1"));
+        const auto result = session.LoadWord(3);
+        QVERIFY(!result.outcome.latched);
+        QCOMPARE(result.problem, PortProblem::NoPermission);
+        QVERIFY(!result.reason.empty());
+        QVERIFY(!session.LoadedWord(1));
+    }
+
+    void aWriteThatNeverVerifiesIsReported() {
+        SimulatedPort port(kBase);
+        port.FaultsOf(kBase).stuckHigh = 0x80; // LE6 reads back high
+        SilentNotifier notifier;
+        PortAccess access(port, notifier);
+        BoardSession session(access, kBase);
+        session.SelectModel(FindModel("1"));
+        const auto result = session.LoadWord(0);
+        QVERIFY(!result.outcome.verified);
+        QCOMPARE(result.problem, PortProblem::None);
+    }
+
+    void resetForgetsEverything() {
+        SimulatedPort port(kBase);
+        SilentNotifier notifier;
+        PortAccess access(port, notifier);
+        BoardSession session(access, kBase);
+        session.SelectModel(FindModel("1"));
+        session.SetLe(2);
+        session.LoadWord(1);
+        port.ClearLog();
+        session.Reset();
+        QVERIFY(session.Model() == nullptr);
+        QCOMPARE(session.Le(), 1);
+        QVERIFY(!session.LoadedWord(2));
+        QVERIFY(port.Log().empty()); // nothing sent
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBoardSession)
+#include "test_board_session.moc"
