@@ -23,6 +23,15 @@ public:
 
 constexpr int32_t kBase = 0x378;
 
+// A session on a simulated board at kBase (or at `address`).
+struct Bench {
+    explicit Bench(int32_t address = kBase) : session(access, address) {}
+    SimulatedPort port{kBase};
+    SilentNotifier notifier;
+    PortAccess access{port, notifier};
+    BoardSession session;
+};
+
 } // namespace
 
 class TestBoardSession : public QObject {
@@ -30,10 +39,8 @@ class TestBoardSession : public QObject {
 
 private slots:
     void serialWordsLatchOnTheChosenLine() {
-        SimulatedPort port(kBase);
-        SilentNotifier notifier;
-        PortAccess access(port, notifier);
-        BoardSession session(access, kBase);
+        Bench bench;
+        auto& [port, notifier, access, session] = bench;
         session.SelectModel(FindModel("VK58-Q5-S1"));
         QVERIFY(session.SetLe(3));
         const auto result = session.LoadWord(0b001110);
@@ -48,20 +55,16 @@ private slots:
     }
 
     void leLinesOutsideOneToSixAreRefused() {
-        SimulatedPort port(kBase);
-        SilentNotifier notifier;
-        PortAccess access(port, notifier);
-        BoardSession session(access, kBase);
+        Bench bench;
+        auto& [port, notifier, access, session] = bench;
         QVERIFY(!session.SetLe(0));
         QVERIFY(!session.SetLe(7));
         QCOMPARE(session.Le(), 1);
     }
 
     void parallelWordsPutTheSeventhStepOnD7() {
-        SimulatedPort port(kBase);
-        SilentNotifier notifier;
-        PortAccess access(port, notifier);
-        BoardSession session(access, kBase);
+        Bench bench;
+        auto& [port, notifier, access, session] = bench;
         const ModelProfile* model = FindModel("VK58-Q7-P1");
         QVERIFY(model && model->IsParallel());
         session.SelectModel(model);
@@ -75,10 +78,8 @@ private slots:
     }
 
     void noPortSendsNothing() {
-        SimulatedPort port(kBase);
-        SilentNotifier notifier;
-        PortAccess access(port, notifier);
-        BoardSession session(access, 0);
+        Bench bench(0);
+        auto& [port, notifier, access, session] = bench;
         for (const char* model : {"VK58-Q5-S1", "VK58-Q5-P1"}) {
             session.SelectModel(FindModel(model));
             const auto result = session.LoadWord(1);
@@ -91,12 +92,10 @@ private slots:
     }
 
     void anUnusablePortSaysWhy() {
-        SimulatedPort port(kBase);
+        Bench bench;
+        auto& [port, notifier, access, session] = bench;
         port.FaultsOf(kBase).unavailable = true;
         port.FaultsOf(kBase).problem = PortProblem::NoPermission;
-        SilentNotifier notifier;
-        PortAccess access(port, notifier);
-        BoardSession session(access, kBase);
         session.SelectModel(FindModel("1"));
         const auto result = session.LoadWord(3);
         QVERIFY(!result.outcome.latched);
@@ -106,11 +105,9 @@ private slots:
     }
 
     void aWriteThatNeverVerifiesIsReported() {
-        SimulatedPort port(kBase);
+        Bench bench;
+        auto& [port, notifier, access, session] = bench;
         port.FaultsOf(kBase).stuckHigh = 0x80; // LE6 reads back high
-        SilentNotifier notifier;
-        PortAccess access(port, notifier);
-        BoardSession session(access, kBase);
         session.SelectModel(FindModel("1"));
         const auto result = session.LoadWord(0);
         QVERIFY(!result.outcome.verified);
@@ -118,10 +115,8 @@ private slots:
     }
 
     void resetForgetsEverything() {
-        SimulatedPort port(kBase);
-        SilentNotifier notifier;
-        PortAccess access(port, notifier);
-        BoardSession session(access, kBase);
+        Bench bench;
+        auto& [port, notifier, access, session] = bench;
         session.SelectModel(FindModel("1"));
         session.SetLe(2);
         session.LoadWord(1);
