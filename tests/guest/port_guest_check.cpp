@@ -177,13 +177,14 @@ void CheckDataRegister(CheckRun& run, Rig& rig, int32_t base) {
 // calls; neither may disturb the byte on the data lines.
 void CheckControlRegister(CheckRun& run, Rig& rig, int32_t base) {
     const int32_t control = base + 2;
+    constexpr PortRegister kControl = PortRegister::Control;
     rig.Clear();
     rig.module.WritePortVerified(base, 0x3C);
     std::vector<uint8_t> readBack;
     int verified = 0;
     for (uint8_t value : {uint8_t{0x0B}, uint8_t{0x20}, uint8_t{0x00}}) {
-        verified += rig.module.WritePortVerified(control, value);
-        readBack.push_back(static_cast<uint8_t>(rig.module.ReadPortValue(control)));
+        verified += rig.module.WritePortVerified(base, kControl, value);
+        readBack.push_back(static_cast<uint8_t>(rig.module.ReadPortValue(base, kControl)));
     }
     run.Check(verified == 3 && readBack == std::vector<uint8_t>{0x0B, 0x20, 0x00} && rig.Quiet(),
               "control register at " + Hex(control) + " takes 0x0B, 0x20 and is cleared to 0",
@@ -246,8 +247,8 @@ void CheckParallelTransfer(CheckRun& run, Rig& rig, int32_t base, const StepStat
                            uint8_t word) {
     rig.module.WritePortVerified(base, 0);
     rig.Clear();
-    SendParallelWord(rig.module, base, steps);
-    ParallelLatchPulse(rig.module, base);
+    const uint8_t sent = SendParallelWord(rig.module, base, steps);
+    ParallelLatchPulse(rig.module, base, sent);
     const auto writes = RecordingPort::Values(rig.recorder.writes);
     const std::vector<uint8_t> expected = {word, static_cast<uint8_t>(word | 64), word};
     const std::string name = "parallel word " + std::to_string(word) + " at " + Hex(base);
