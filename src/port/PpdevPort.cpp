@@ -40,8 +40,7 @@ PortStatus PpdevPort::CheckBase(int32_t base) {
     return FindBase(base) != nullptr ? PortStatus::Ok : PortStatus::Unavailable;
 }
 
-template <typename Access>
-PortStatus PpdevPort::OnDevice(int32_t port, Access access) {
+template <typename Access> PortStatus PpdevPort::OnDevice(int32_t port, Access access) {
     Register reg = Register::Data;
     const ParportInfo* info = Find(port, reg);
     OpenPort* open = info ? Claim(*info) : nullptr;
@@ -56,15 +55,13 @@ PortStatus PpdevPort::OnDevice(int32_t port, Access access) {
 }
 
 PortStatus PpdevPort::Out32(int32_t port, uint8_t value) {
-    return OnDevice(port, [this, value](OpenPort& open, Register reg) {
-        return Write(open, reg, value);
-    });
+    return OnDevice(
+        port, [this, value](OpenPort& open, Register reg) { return Write(open, reg, value); });
 }
 
 PortStatus PpdevPort::Inp32(int32_t port, uint8_t& value) {
-    return OnDevice(port, [this, &value](OpenPort& open, Register reg) {
-        return Read(open, reg, value);
-    });
+    return OnDevice(
+        port, [this, &value](OpenPort& open, Register reg) { return Read(open, reg, value); });
 }
 
 void PpdevPort::Drop(int number) {

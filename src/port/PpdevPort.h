@@ -87,8 +87,7 @@ private:
     void Drop(int number);
     // Runs `access` on the claimed device of the port holding `port`, and lets
     // go of the device when the driver said it is gone.
-    template <typename Access>
-    PortStatus OnDevice(int32_t port, Access access);
+    template <typename Access> PortStatus OnDevice(int32_t port, Access access);
 
     PortStatus Write(OpenPort& open, Register reg, uint8_t value);
     PortStatus Read(OpenPort& open, Register reg, uint8_t& value);

@@ -2,6 +2,7 @@
 
 #include "PortTestSupport.h"
 #include "port/PortAccess.h"
+#include "port/PulseTiming.h"
 
 namespace {
 constexpr int32_t kPort = 888;
@@ -161,6 +162,46 @@ private slots:
         QCOMPARE(user.messages, QStringList({QString::fromStdString(io.UnavailableReason(kPort))}));
     }
 
+    // The write's moment is taken when the write returned, before its
+    // read-back: a pulse hold counts from there.
+    void lastWriteIsStampedBeforeTheReadBack() {
+        class SlowReadBack : public PortIo {
+        public:
+            explicit SlowReadBack(SimulatedPort& inner) : inner_(inner) {}
+            PortStatus CheckBase(int32_t base) override { return inner_.CheckBase(base); }
+            PortStatus Out32(int32_t port, uint8_t value) override {
+                const PortStatus status = inner_.Out32(port, value);
+                written = std::chrono::steady_clock::now();
+                return status;
+            }
+            PortStatus Inp32(int32_t port, uint8_t& value) override {
+                readStarted = std::chrono::steady_clock::now();
+                HoldPulse(std::chrono::microseconds(20));
+                return inner_.Inp32(port, value);
+            }
+            std::string UnavailableReason(int32_t port) const override {
+                return inner_.UnavailableReason(port);
+            }
+            std::chrono::steady_clock::time_point written, readStarted;
+
+        private:
+            SimulatedPort& inner_;
+        };
+        SimulatedPort board(kPort);
+        SlowReadBack io(board);
+        RecordingNotifier user;
+        PortAccess module(io, user);
+
+        QCOMPARE(module.WritePortVerified(kPort, 64), int16_t(1));
+        QVERIFY(module.LastWrite().reached);
+        QVERIFY(module.LastWrite().at >= io.written);
+        QVERIFY(module.LastWrite().at <= io.readStarted);
+
+        board.FaultsOf(kPort).unavailable = true;
+        QCOMPARE(module.WritePortVerified(kPort, 0), int16_t(0));
+        QVERIFY(!module.LastWrite().reached);
+    }
+
     // Only the base address of a port is a port address: a register above it
     // or an address where no port is gets the one message, naming the address
     // as typed, and nothing reaches any register.
@@ -188,8 +229,7 @@ private slots:
 
         QVERIFY(io.Log().empty());
         QCOMPARE(user.messages.size(), 1);
-        QVERIFY2(user.messages.front().contains(" " + named),
-                 qPrintable(user.messages.front()));
+        QVERIFY2(user.messages.front().contains(" " + named), qPrintable(user.messages.front()));
         QCOMPARE(user.beeps, 0);
         QCOMPARE(module.UnverifiedWrites(), 2L);
     }

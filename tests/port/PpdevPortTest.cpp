@@ -112,8 +112,9 @@ class PpdevPortTest : public QObject {
         teardown_ = {};
         auto system = std::make_unique<FakeSystem>(teardown_);
         system_ = system.get();
-        return std::make_unique<PpdevPort>((procRoot.isEmpty() ? tree_.path() : procRoot).toStdString(),
-                                           "/dev", std::move(system));
+        return std::make_unique<PpdevPort>(
+            (procRoot.isEmpty() ? tree_.path() : procRoot).toStdString(), "/dev",
+            std::move(system));
     }
 
 private slots:
@@ -264,13 +265,13 @@ private slots:
         QTest::newRow("control register")
             << 0x37A
             << "37A (decimal 890) is the control register of the parallel port at 378 (decimal "
-               "888), not a port address. " + listed +
-                   " Type the base address of a port in the address box.";
+               "888), not a port address. " +
+                   listed + " Type the base address of a port in the address box.";
         QTest::newRow("status register")
             << 0x379
             << "379 (decimal 889) is the status register of the parallel port at 378 (decimal "
-               "888), not a port address. " + listed +
-                   " Type the base address of a port in the address box.";
+               "888), not a port address. " +
+                   listed + " Type the base address of a port in the address box.";
         const QString missing =
             " Check the address box; if your port is missing, run: sudo modprobe parport_pc";
         QTest::newRow("FFFF") << 0xFFFF
@@ -326,7 +327,9 @@ private slots:
         QCOMPARE(module.ProblemOf(888), PortProblem::NoDevice);
         QCOMPARE(user.messages,
                  QStringList{"Parallel port at 378 (decimal 888) stopped working: /dev/parport0 "
-                             "reports \"" + what + "\". Check that its adapter or card is "
+                             "reports \"" +
+                             what +
+                             "\". Check that its adapter or card is "
                              "connected and its driver loaded (sudo modprobe parport_pc ppdev); "
                              "the program opens it again when it is next used."});
         QCOMPARE(user.beeps, 0);

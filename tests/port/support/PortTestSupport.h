@@ -55,7 +55,7 @@ public:
     }
     PortStatus Inp32(int32_t port, uint8_t& value) override {
         return writesLeft_ > 0 || lastReadBack_-- > 0 ? inner_.Inp32(port, value)
-                                                       : PortStatus::Unavailable;
+                                                      : PortStatus::Unavailable;
     }
     std::string UnavailableReason(int32_t port) const override {
         return "Port " + std::to_string(port) + " is gone.";
