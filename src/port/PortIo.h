@@ -46,7 +46,8 @@ public:
     // Ok when `base` is the base address (the data register) of a port this
     // backend drives, Unavailable otherwise: an address inside a port's register
     // block, or one where no port is, is no port address. Nothing is written or
-    // read. Backends that know no list of ports take every address.
+    // read. Backends that know no list of ports take every address; one that
+    // passes accesses on to another backend must pass this on too.
     virtual PortStatus CheckBase(int32_t base) {
         static_cast<void>(base);
         return PortStatus::Ok;
