@@ -10,9 +10,12 @@ LoadOutcome Load(PortAccess& access, int32_t port, InterfaceClass interfaceClass
     if (!PortAccess::PortConfigured(port)) {
         return outcome;
     }
+    // One Load is one operation for the user: a read error that repeats on
+    // every try is shown once.
+    const PortAccess::Operation operation(access);
     if (interfaceClass == InterfaceClass::Parallel) {
-        SendParallelWord(access, port, steps);
-        outcome.latched = ParallelLatchPulse(access, port);
+        const uint8_t word = SendParallelWord(access, port, steps);
+        outcome.latched = ParallelLatchPulse(access, port, word);
     } else {
         outcome.latched =
             SendSerialWord(access, port, steps, leIndex, displayedValue, leMemory);

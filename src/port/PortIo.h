@@ -15,6 +15,13 @@ enum class PortStatus {
     Unavailable,
 };
 
+// The registers of one parallel port, by their offset from its base address.
+enum class PortRegister {
+    Data = 0,
+    Status = 1,
+    Control = 2,
+};
+
 // Why a port cannot be used, for callers that act on the kind of fault (an exit
 // status, an instrument error code) rather than show the reason text.
 enum class PortProblem {
@@ -35,6 +42,16 @@ public:
 
     // Reads one byte from the I/O port `port` into `value`.
     virtual PortStatus Inp32(int32_t port, uint8_t& value) = 0;
+
+    // Ok when `base` is the base address (the data register) of a port this
+    // backend drives, Unavailable otherwise: an address inside a port's register
+    // block, or one where no port is, is no port address. Nothing is written or
+    // read. Backends that know no list of ports take every address; one that
+    // passes accesses on to another backend must pass this on too.
+    virtual PortStatus CheckBase(int32_t base) {
+        static_cast<void>(base);
+        return PortStatus::Ok;
+    }
 
     // After an access returned Unavailable: one or two sentences for the user
     // that name the address and say what to do about it.

@@ -1,3 +1,5 @@
+// The ppdev backend: listed ports, their device nodes and register access.
+
 #include "port/PpdevPort.h"
 
 #include <cerrno>
@@ -9,6 +11,12 @@ namespace {
 
 constexpr uint8_t kControlLines = 0x0F; // strobe, auto feed, init, select in
 constexpr uint8_t kDataInputBit = 0x20; // data lines as inputs
+
+// The errors of a driver call that mean the device is gone for good: the
+// adapter was unplugged or the driver unloaded under the open descriptor.
+bool DeviceGone(int error) {
+    return error == ENODEV || error == ENXIO || error == EIO;
+}
 
 } // namespace
 
@@ -24,18 +32,57 @@ PpdevPort::~PpdevPort() {
     }
 }
 
-PortStatus PpdevPort::Out32(int32_t port, uint8_t value) {
+PortStatus PpdevPort::CheckBase(int32_t base) {
+    if (FindBase(base) == nullptr) {
+        // The user may have loaded the port driver since the last look.
+        ports_ = DiscoverParports(procRoot_);
+    }
+    return FindBase(base) != nullptr ? PortStatus::Ok : PortStatus::Unavailable;
+}
+
+template <typename Access> PortStatus PpdevPort::OnDevice(int32_t port, Access access) {
     Register reg = Register::Data;
     const ParportInfo* info = Find(port, reg);
     OpenPort* open = info ? Claim(*info) : nullptr;
-    return open ? Write(*open, reg, value) : PortStatus::Unavailable;
+    if (open == nullptr) {
+        return PortStatus::Unavailable;
+    }
+    const PortStatus status = access(*open, reg);
+    if (open->gone) {
+        Drop(info->number);
+    }
+    return status;
+}
+
+PortStatus PpdevPort::Out32(int32_t port, uint8_t value) {
+    return OnDevice(
+        port, [this, value](OpenPort& open, Register reg) { return Write(open, reg, value); });
 }
 
 PortStatus PpdevPort::Inp32(int32_t port, uint8_t& value) {
-    Register reg = Register::Data;
-    const ParportInfo* info = Find(port, reg);
-    OpenPort* open = info ? Claim(*info) : nullptr;
-    return open ? Read(*open, reg, value) : PortStatus::Unavailable;
+    return OnDevice(
+        port, [this, &value](OpenPort& open, Register reg) { return Read(open, reg, value); });
+}
+
+void PpdevPort::Drop(int number) {
+    const auto found = open_.find(number);
+    if (found == open_.end()) {
+        return;
+    }
+    // Closing releases whatever claim the driver still holds.
+    lastErrno_[number] = found->second.goneErrno;
+    gone_[number] = true;
+    system_->Close(found->second.fd);
+    open_.erase(found);
+}
+
+const ParportInfo* PpdevPort::FindBase(int32_t base) const {
+    for (const ParportInfo& info : ports_) {
+        if (info.base == base) {
+            return &info;
+        }
+    }
+    return nullptr;
 }
 
 const ParportInfo* PpdevPort::FindListed(int32_t port, Register& reg) const {
@@ -67,6 +114,7 @@ PpdevPort::OpenPort* PpdevPort::Claim(const ParportInfo& info) {
     if (found != open_.end()) {
         return &found->second;
     }
+    gone_.erase(info.number);
     const int fd = system_->Open(DevicePath(info.number), O_RDWR);
     if (fd < 0) {
         lastErrno_[info.number] = errno;
@@ -96,12 +144,14 @@ PortStatus PpdevPort::Write(OpenPort& open, Register reg, uint8_t value) {
     }
     auto lines = static_cast<uint8_t>(value & kControlLines);
     int dataInput = (value & kDataInputBit) != 0 ? 1 : 0;
-    if (Call(open, PPWCONTROL, &lines) != PortStatus::Ok ||
-        Call(open, PPDATADIR, &dataInput) != PortStatus::Ok) {
-        return PortStatus::AccessError;
+    PortStatus status = Call(open, PPWCONTROL, &lines);
+    if (status == PortStatus::Ok) {
+        status = Call(open, PPDATADIR, &dataInput);
     }
-    open.dataInput = dataInput != 0;
-    return PortStatus::Ok;
+    if (status == PortStatus::Ok) {
+        open.dataInput = dataInput != 0;
+    }
+    return status;
 }
 
 PortStatus PpdevPort::Read(OpenPort& open, Register reg, uint8_t& value) {
@@ -114,13 +164,22 @@ PortStatus PpdevPort::Read(OpenPort& open, Register reg, uint8_t& value) {
         break;
     }
     uint8_t lines = 0;
-    if (Call(open, PPRCONTROL, &lines) != PortStatus::Ok) {
-        return PortStatus::AccessError;
+    const PortStatus status = Call(open, PPRCONTROL, &lines);
+    if (status != PortStatus::Ok) {
+        return status;
     }
     value = static_cast<uint8_t>((lines & kControlLines) | (open.dataInput ? kDataInputBit : 0));
     return PortStatus::Ok;
 }
 
 PortStatus PpdevPort::Call(OpenPort& open, unsigned long request, void* arg) {
-    return system_->Ioctl(open.fd, request, arg) < 0 ? PortStatus::AccessError : PortStatus::Ok;
+    if (system_->Ioctl(open.fd, request, arg) >= 0) {
+        return PortStatus::Ok;
+    }
+    if (DeviceGone(errno)) {
+        open.gone = true;
+        open.goneErrno = errno;
+        return PortStatus::Unavailable;
+    }
+    return PortStatus::AccessError;
 }

@@ -1,3 +1,5 @@
+// What the ppdev backend tells the user about a port it cannot use.
+
 #include <cerrno>
 #include <sstream>
 #include <system_error>
@@ -11,6 +13,10 @@ std::string AddressText(int32_t address) {
     std::ostringstream text;
     text << std::hex << std::uppercase << address << std::dec << " (decimal " << address << ")";
     return text.str();
+}
+
+const char* RegisterName(int64_t offset) {
+    return offset == 1 ? "status" : "control";
 }
 
 std::string ListedPortsText(const std::vector<ParportInfo>& ports) {
@@ -27,9 +33,16 @@ std::string ListedPortsText(const std::vector<ParportInfo>& ports) {
 } // namespace
 
 std::string PpdevPort::UnavailableReason(int32_t port) const {
-    Register reg = Register::Data;
-    const ParportInfo* info = FindListed(port, reg);
+    const ParportInfo* info = FindBase(port);
     if (info == nullptr) {
+        Register reg = Register::Data;
+        if (const ParportInfo* owner = FindListed(port, reg)) {
+            const int64_t offset = int64_t{port} - owner->base;
+            return AddressText(port) + " is the " + RegisterName(offset) +
+                   " register of the parallel port at " + AddressText(owner->base) +
+                   ", not a port address. Parallel ports found: " + ListedPortsText(ports_) +
+                   ". Type the base address of a port in the address box.";
+        }
         return "No parallel port at address " + AddressText(port) +
                ". Parallel ports found: " + ListedPortsText(ports_) +
                ". Check the address box; if your port is missing, run: sudo modprobe parport_pc";
@@ -38,6 +51,13 @@ std::string PpdevPort::UnavailableReason(int32_t port) const {
     const std::string device = DevicePath(info->number);
     const auto error = lastErrno_.find(info->number);
     const int code = error == lastErrno_.end() ? 0 : error->second;
+    const auto gone = gone_.find(info->number);
+    if (gone != gone_.end() && gone->second) {
+        return where + " stopped working: " + device + " reports \"" +
+               std::generic_category().message(code) +
+               "\". Check that its adapter or card is connected and its driver loaded "
+               "(sudo modprobe parport_pc ppdev); the program opens it again when it is next used.";
+    }
     switch (code) {
     case ENOENT:
     case ENODEV:
@@ -58,10 +78,13 @@ std::string PpdevPort::UnavailableReason(int32_t port) const {
 }
 
 PortProblem PpdevPort::UnavailableProblem(int32_t port) const {
-    Register reg = Register::Data;
-    const ParportInfo* info = FindListed(port, reg);
+    const ParportInfo* info = FindBase(port);
     if (info == nullptr) {
         return PortProblem::NotListed;
+    }
+    const auto gone = gone_.find(info->number);
+    if (gone != gone_.end() && gone->second) {
+        return PortProblem::NoDevice;
     }
     const auto error = lastErrno_.find(info->number);
     switch (error == lastErrno_.end() ? 0 : error->second) {

@@ -1,3 +1,5 @@
+// The serial transfer: six steps clocked out on D0/D1, then the LE pulse.
+
 #include <cstddef>
 
 #include "port/PortAccess.h"
@@ -27,7 +29,7 @@ bool ClockOutBit(PortAccess& module, int32_t port, int16_t dataLines) {
     if (!WriteUnchecked(module, port, static_cast<int16_t>(dataLines | kClockLine))) {
         return false;
     }
-    HoldPulse(kClockHighHold);
+    HoldPulseFrom(module.LastWrite().at, kClockHighHold);
     return WriteUnchecked(module, port, dataLines);
 }
 
@@ -51,9 +53,14 @@ bool SendSerialWord(PortAccess& module, int32_t port, const StepStates& steps, i
     if (!WriteUnchecked(module, port, static_cast<int16_t>(dataLines | leLine))) {
         return false;
     }
-    HoldPulse(kLeHighHold);
+    const PortAccess::WriteReport leRaised = module.LastWrite();
+    HoldPulseFrom(leRaised.at, kLeHighHold);
+    // All lines low ends the LE pulse. Whether it reads back is not acted on,
+    // but a port that went away here leaves the pulse unfinished: nothing is
+    // recorded, as when the LE line never went out.
+    if (!WriteUnchecked(module, port, 0) || !leRaised.reached) {
+        return false;
+    }
     leMemory[static_cast<std::size_t>(leIndex)] = displayedValue;
-    // All lines low ends the LE pulse.
-    module.WritePortVerified(port, 0);
     return true;
 }

@@ -1,6 +1,9 @@
+// The simulated printer port and the model of the board wired to it.
+
 #include "port/SimulatedBoard.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace {
 
@@ -38,6 +41,10 @@ const BoardDecoder::Latched& BoardDecoder::SerialDevice(int le) const {
 
 SimulatedPort::SimulatedPort(int32_t dataPort) : dataPort_(dataPort) {}
 
+PortStatus SimulatedPort::CheckBase(int32_t base) {
+    return base == dataPort_ ? PortStatus::Ok : PortStatus::Unavailable;
+}
+
 PortStatus SimulatedPort::Out32(int32_t port, uint8_t value) {
     Faults& faults = faults_[port];
     PortStatus status = PortStatus::Ok;
@@ -51,7 +58,7 @@ PortStatus SimulatedPort::Out32(int32_t port, uint8_t value) {
             board_.Feed(value);
         }
     }
-    log_.push_back({Kind::Write, port, value, status});
+    log_.push_back({Kind::Write, port, value, status, std::chrono::steady_clock::now()});
     return status;
 }
 
@@ -65,11 +72,19 @@ PortStatus SimulatedPort::Inp32(int32_t port, uint8_t& value) {
     } else {
         value = static_cast<uint8_t>((Register(port) | faults.stuckHigh) & ~faults.stuckLow);
     }
-    log_.push_back({Kind::Read, port, status == PortStatus::Ok ? value : uint8_t{0}, status});
+    log_.push_back({Kind::Read, port, status == PortStatus::Ok ? value : uint8_t{0}, status,
+                    std::chrono::steady_clock::now()});
     return status;
 }
 
 std::string SimulatedPort::UnavailableReason(int32_t port) const {
+    const auto faults = faults_.find(port);
+    if (port != dataPort_ && (faults == faults_.end() || !faults->second.unavailable)) {
+        std::ostringstream text;
+        text << std::hex << std::uppercase << "No simulated port at address " << port
+             << "; the simulated board is on the port at " << dataPort_ << ".";
+        return text.str();
+    }
     switch (UnavailableProblem(port)) {
     case PortProblem::NoPermission:
         return "Simulated port " + std::to_string(port) + ": no permission.";
@@ -82,8 +97,10 @@ std::string SimulatedPort::UnavailableReason(int32_t port) const {
 
 PortProblem SimulatedPort::UnavailableProblem(int32_t port) const {
     const auto found = faults_.find(port);
-    return found != faults_.end() && found->second.unavailable ? found->second.problem
-                                                               : PortProblem::None;
+    if (found != faults_.end() && found->second.unavailable) {
+        return found->second.problem;
+    }
+    return port == dataPort_ ? PortProblem::None : PortProblem::NotListed;
 }
 
 uint8_t SimulatedPort::Register(int32_t port) const {

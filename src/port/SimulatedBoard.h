@@ -1,10 +1,12 @@
 #pragma once
 // A printer port with a test board on it, in software: for tests and for
 // running the program without hardware. The port's registers read back what was
-// written unless a fault is switched on; every access is logged; the writes to
+// written unless a fault is switched on; every access is logged with the time
+// on the steady clock at which it was done; the writes to
 // the data register drive a model of the board's shift register and latches.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -48,6 +50,8 @@ public:
         int32_t port;
         uint8_t value; // written, or returned by the read
         PortStatus status;
+        // When the access was done: for a write, the moment the lines changed.
+        std::chrono::steady_clock::time_point at{};
     };
     // Faults of one port number. Error counts: that many accesses fail, then the
     // port works again; a negative count fails every access.
@@ -61,9 +65,12 @@ public:
         PortProblem problem = PortProblem::NotListed;
     };
 
-    // `dataPort` is the data register the board is wired to.
+    // `dataPort` is the data register the board is wired to, the base address
+    // of the one port there is.
     explicit SimulatedPort(int32_t dataPort = 0x378);
 
+    // Ok for the board's port only.
+    PortStatus CheckBase(int32_t base) override;
     PortStatus Out32(int32_t port, uint8_t value) override;
     PortStatus Inp32(int32_t port, uint8_t& value) override;
     std::string UnavailableReason(int32_t port) const override;

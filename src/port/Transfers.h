@@ -22,15 +22,22 @@ using LeMemoryTable = std::array<float, 7>;
 // line `leIndex` (1 to 6, on D2 to D7) and records `displayedValue` in
 // leMemory[leIndex]. Ends at once, with nothing latched or recorded, when a data
 // write is not verified or the port cannot be used. A `leIndex` outside 1 to 6
-// sends nothing. True when the LE pulse was sent (the device was loaded).
+// sends nothing. True when the transfer ran to its end with the LE pulse sent
+// (the device was loaded); only then is the value recorded. A transfer whose
+// port became unusable at the LE write or at the write that ends the pulse
+// records nothing and returns false.
 bool SendSerialWord(PortAccess& module, int32_t port, const StepStates& steps, int16_t leIndex,
                     float displayedValue, LeMemoryTable& leMemory);
 
-// Puts the parallel word on the data lines: buttons 0 to 5 on D0 to D5, button 6 on D7.
-// D6 is never set by the word; it is the latch line.
-void SendParallelWord(PortAccess& module, int32_t port, const StepStates& steps);
+// The parallel word of the step states: buttons 0 to 5 on D0 to D5, button 6
+// on D7. D6 is never set by the word; it is the latch line.
+uint8_t ParallelWordOf(const StepStates& steps);
 
-// Raises and lowers the latch line D6 around the word on the data lines, leaving
-// the other lines as read back. Does nothing when the port cannot be used.
-// True when the pulse was sent.
-bool ParallelLatchPulse(PortAccess& module, int32_t port);
+// Puts the parallel word on the data lines; returns the word it wrote.
+uint8_t SendParallelWord(PortAccess& module, int32_t port, const StepStates& steps);
+
+// Raises and lowers the latch line D6 with `word` (as SendParallelWord wrote it)
+// on the other lines: writes the word with D6 set, then the word. The lines are
+// never read for it. Does nothing when the port cannot be used. True when the
+// whole pulse was sent.
+bool ParallelLatchPulse(PortAccess& module, int32_t port, uint8_t word);

@@ -2,22 +2,10 @@
 
 #include <QLineEdit>
 #include <QRadioButton>
-#include <limits>
 
 #include "port/PortAccess.h"
 #include "core/AddressFile.h"
 #include "core/HexAddress.h"
-
-namespace {
-
-// The printer port's control register lies two above its base address.
-int32_t ControlRegister(int32_t base) {
-    const int64_t control = static_cast<int64_t>(base) + 2;
-    return control > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
-                                                         : static_cast<int32_t>(control);
-}
-
-} // namespace
 
 void DigitalStepAttenuatorForm::AddText_Change() {
     // Every edit that leaves a valid hexadecimal number takes effect at once;
@@ -43,7 +31,7 @@ void DigitalStepAttenuatorForm::Form_Activate() {
         LeMemory[line] = 0.0f;
     }
     LoadSavedPortAddress();
-    module_.WritePortVerified(ControlRegister(PortAddress), 0);
+    module_.WritePortVerified(PortAddress, PortRegister::Control, 0);
     module_.WritePortVerified(PortAddress, 0);
 }
 

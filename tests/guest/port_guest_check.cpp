@@ -64,6 +64,7 @@ class RecordingPort : public PortIo {
 public:
     explicit RecordingPort(PortIo& inner) : inner_(inner) {}
 
+    PortStatus CheckBase(int32_t base) override { return inner_.CheckBase(base); }
     PortStatus Out32(int32_t port, uint8_t value) override {
         writes.emplace_back(port, value);
         return inner_.Out32(port, value);
@@ -75,6 +76,9 @@ public:
     }
     std::string UnavailableReason(int32_t port) const override {
         return inner_.UnavailableReason(port);
+    }
+    PortProblem UnavailableProblem(int32_t port) const override {
+        return inner_.UnavailableProblem(port);
     }
 
     static std::vector<uint8_t> Values(const std::vector<std::pair<int32_t, uint8_t>>& accesses) {
@@ -177,13 +181,14 @@ void CheckDataRegister(CheckRun& run, Rig& rig, int32_t base) {
 // calls; neither may disturb the byte on the data lines.
 void CheckControlRegister(CheckRun& run, Rig& rig, int32_t base) {
     const int32_t control = base + 2;
+    constexpr PortRegister kControl = PortRegister::Control;
     rig.Clear();
     rig.module.WritePortVerified(base, 0x3C);
     std::vector<uint8_t> readBack;
     int verified = 0;
     for (uint8_t value : {uint8_t{0x0B}, uint8_t{0x20}, uint8_t{0x00}}) {
-        verified += rig.module.WritePortVerified(control, value);
-        readBack.push_back(static_cast<uint8_t>(rig.module.ReadPortValue(control)));
+        verified += rig.module.WritePortVerified(base, kControl, value);
+        readBack.push_back(static_cast<uint8_t>(rig.module.ReadPortValue(base, kControl)));
     }
     run.Check(verified == 3 && readBack == std::vector<uint8_t>{0x0B, 0x20, 0x00} && rig.Quiet(),
               "control register at " + Hex(control) + " takes 0x0B, 0x20 and is cleared to 0",
@@ -246,8 +251,8 @@ void CheckParallelTransfer(CheckRun& run, Rig& rig, int32_t base, const StepStat
                            uint8_t word) {
     rig.module.WritePortVerified(base, 0);
     rig.Clear();
-    SendParallelWord(rig.module, base, steps);
-    ParallelLatchPulse(rig.module, base);
+    const uint8_t sent = SendParallelWord(rig.module, base, steps);
+    ParallelLatchPulse(rig.module, base, sent);
     const auto writes = RecordingPort::Values(rig.recorder.writes);
     const std::vector<uint8_t> expected = {word, static_cast<uint8_t>(word | 64), word};
     const std::string name = "parallel word " + std::to_string(word) + " at " + Hex(base);
@@ -306,6 +311,27 @@ void CheckUnlistedPort(CheckRun& run, Rig& rig, int32_t port) {
               "they read " + Bytes(lines));
 }
 
+// A register above a listed port's base (the control register 37A, the status
+// register 379) is no port address: nothing reaches the driver, and the one
+// message names the address as typed and the listed bases.
+void CheckRegisterAddress(CheckRun& run, Rig& rig, int32_t address) {
+    rig.module.WritePortVerified(kFirstBase, 0xA5);
+    rig.Clear();
+    const int16_t control = rig.module.WritePortVerified(address, PortRegister::Control, 0);
+    const int16_t data = rig.module.WritePortVerified(address, 0x5A);
+    const bool named = rig.notifier.messages.size() == 1 &&
+                       NamesPort(rig.notifier.messages[0], address) &&
+                       NamesPort(rig.notifier.messages[0], kFirstBase) &&
+                       NamesPort(rig.notifier.messages[0], kSecondBase);
+    run.Check(control == 0 && data == 0 && rig.recorder.writes.empty() && named &&
+                  rig.notifier.beeps == 0,
+              "typed register address " + Hex(address) + " is refused with one message",
+              std::to_string(rig.recorder.writes.size()) + " writes, " + rig.Noise());
+    const int16_t lines = rig.module.ReadPortValue(kFirstBase);
+    run.Check(lines == 0xA5, "nothing meant for " + Hex(address) + " reached the port",
+              "it reads " + std::to_string(lines));
+}
+
 } // namespace
 
 int main() {
@@ -320,6 +346,9 @@ int main() {
     CheckParallelTransfers(run, rig);
     for (int32_t port : kUnlistedPorts) {
         CheckUnlistedPort(run, rig, port);
+    }
+    for (int32_t address : {kFirstBase + 1, kFirstBase + 2}) {
+        CheckRegisterAddress(run, rig, address);
     }
     return run.Finish();
 }

@@ -35,6 +35,10 @@ public:
     }
     int Ioctl(int fd, unsigned long request, void* arg) override {
         calls.push_back(request);
+        if (failAllErrno != 0) {
+            errno = failAllErrno;
+            return -1;
+        }
         if (request == failRequest) {
             errno = failErrno;
             return -1;
@@ -79,6 +83,8 @@ public:
     int openErrno = 0;
     unsigned long failRequest = 0;
     int failErrno = 0;
+    int failAllErrno = 0; // every driver call fails with this
+
     std::vector<std::string> opened;
     int openFlags = 0;
     std::vector<unsigned long> calls;
@@ -102,11 +108,13 @@ class PpdevPortTest : public QObject {
         QVERIFY(QDir(tree_.path()).mkpath(dir));
         std::ofstream(tree_.filePath(dir + "/base-addr").toStdString()) << baseAddr;
     }
-    std::unique_ptr<PpdevPort> MakePort() {
+    std::unique_ptr<PpdevPort> MakePort(const QString& procRoot = {}) {
         teardown_ = {};
         auto system = std::make_unique<FakeSystem>(teardown_);
         system_ = system.get();
-        return std::make_unique<PpdevPort>(tree_.path().toStdString(), "/dev", std::move(system));
+        return std::make_unique<PpdevPort>(
+            (procRoot.isEmpty() ? tree_.path() : procRoot).toStdString(), "/dev",
+            std::move(system));
     }
 
 private slots:
@@ -241,9 +249,145 @@ private slots:
         auto ppdev = MakePort();
         RecordingNotifier user;
         PortAccess module(*ppdev, user);
-        QCOMPARE(module.WritePortVerified(890, 0), int16_t(1));
+        QCOMPARE(module.WritePortVerified(888, PortRegister::Control, 0), int16_t(1));
         QCOMPARE(module.WritePortVerified(888, 0), int16_t(1));
         QCOMPARE(user.beeps, 0);
+    }
+
+    // A typed address that is a register of a listed port, or where no port
+    // is, is refused before anything is opened, with one message that names
+    // the address as typed and the bases the kernel lists.
+    void onlyABaseIsAPortAddress_data() {
+        QTest::addColumn<int>("address");
+        QTest::addColumn<QString>("reason");
+        const QString listed = "Parallel ports found: 378 (decimal 888), D010 (decimal 53264), "
+                               "278 (decimal 632).";
+        QTest::newRow("control register")
+            << 0x37A
+            << "37A (decimal 890) is the control register of the parallel port at 378 (decimal "
+               "888), not a port address. " +
+                   listed + " Type the base address of a port in the address box.";
+        QTest::newRow("status register")
+            << 0x379
+            << "379 (decimal 889) is the status register of the parallel port at 378 (decimal "
+               "888), not a port address. " +
+                   listed + " Type the base address of a port in the address box.";
+        const QString missing =
+            " Check the address box; if your port is missing, run: sudo modprobe parport_pc";
+        QTest::newRow("FFFF") << 0xFFFF
+                              << "No parallel port at address FFFF (decimal 65535). " + listed +
+                                     missing;
+        QTest::newRow("12345") << 0x12345
+                               << "No parallel port at address 12345 (decimal 74565). " + listed +
+                                      missing;
+    }
+    void onlyABaseIsAPortAddress() {
+        QFETCH(int, address);
+        auto ppdev = MakePort();
+        RecordingNotifier user;
+        PortAccess module(*ppdev, user);
+
+        QCOMPARE(module.WritePortVerified(address, PortRegister::Control, 0), int16_t(0));
+        QCOMPARE(module.WritePortVerified(address, 0), int16_t(0));
+        QCOMPARE(module.ReadPortValue(address), int16_t(0));
+
+        QVERIFY(system_->opened.empty());
+        QVERIFY(system_->calls.empty());
+        QCOMPARE(user.messages.size(), 1);
+        QTEST(user.messages.front(), "reason");
+        QCOMPARE(module.ProblemOf(address), PortProblem::NotListed);
+        QCOMPARE(user.beeps, 0);
+    }
+
+    // The device goes away under the open descriptor (adapter unplugged,
+    // driver unloaded): the first failure makes the port unusable with one
+    // message, the descriptor is closed, and the device is opened again when
+    // the port is next used.
+    void vanishedDeviceIsReportedClosedAndReopened_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("ENODEV") << ENODEV << "No such device";
+        QTest::newRow("ENXIO") << ENXIO << "No such device or address";
+        QTest::newRow("EIO") << EIO << "Input/output error";
+    }
+    void vanishedDeviceIsReportedClosedAndReopened() {
+        QFETCH(int, error);
+        QFETCH(QString, what);
+        auto ppdev = MakePort();
+        RecordingNotifier user;
+        PortAccess module(*ppdev, user);
+        QCOMPARE(module.WritePortVerified(888, 1), int16_t(1));
+        const int writesBefore = system_->Count(PPWDATA);
+
+        system_->failAllErrno = error;
+        QCOMPARE(module.WritePortVerified(888, 2), int16_t(0));
+        QCOMPARE(system_->Count(PPWDATA), writesBefore + 1);
+        QVERIFY(module.PortUnavailable(888));
+        QCOMPARE(teardown_.closed, std::vector<int>{5});
+        QCOMPARE(module.ProblemOf(888), PortProblem::NoDevice);
+        QCOMPARE(user.messages,
+                 QStringList{"Parallel port at 378 (decimal 888) stopped working: /dev/parport0 "
+                             "reports \"" +
+                             what +
+                             "\". Check that its adapter or card is "
+                             "connected and its driver loaded (sudo modprobe parport_pc ppdev); "
+                             "the program opens it again when it is next used."});
+        QCOMPARE(user.beeps, 0);
+
+        // Still gone: the node cannot be opened; no second message.
+        system_->openErrno = ENOENT;
+        QCOMPARE(module.WritePortVerified(888, 3), int16_t(0));
+        QCOMPARE(system_->opened.size(), std::size_t{2});
+        QCOMPARE(user.messages.size(), 1);
+
+        // Back again: opened and claimed anew, and the byte goes out.
+        system_->openErrno = 0;
+        system_->failAllErrno = 0;
+        QCOMPARE(module.WritePortVerified(888, 4), int16_t(1));
+        QCOMPARE(system_->opened.size(), std::size_t{3});
+        QCOMPARE(system_->data, 4);
+        QVERIFY(!module.PortUnavailable(888));
+        QCOMPARE(system_->Count(PPCLAIM), 2);
+        QCOMPARE(user.messages.size(), 1);
+    }
+
+    // A serial Load on a device that has gone away ends at once and records nothing.
+    void vanishedDeviceRecordsNoLoad() {
+        auto ppdev = MakePort();
+        RecordingNotifier user;
+        PortAccess module(*ppdev, user);
+        QCOMPARE(module.WritePortVerified(888, 0), int16_t(1));
+        system_->failAllErrno = ENODEV;
+        LeMemoryTable memory{};
+        QVERIFY(!SendSerialWord(module, 888, Steps({0, 2}), 3, -5.0f, memory));
+        QCOMPARE(memory, LeMemoryTable{});
+        QCOMPARE(user.messages.size(), 1);
+        QCOMPARE(user.beeps, 0);
+        // Every writing call after the first failure was skipped.
+        QCOMPARE(system_->Count(PPWDATA), 2);
+    }
+
+    // The port driver loaded while the program runs: an address not on the
+    // kernel's list makes the backend read the list again, so the new port
+    // works without a restart.
+    void portLoadedWhileRunningIsFound() {
+        QTemporaryDir proc;
+        QVERIFY(proc.isValid());
+        auto ppdev = MakePort(proc.path());
+        RecordingNotifier user;
+        PortAccess module(*ppdev, user);
+        QCOMPARE(module.WritePortVerified(0x3BC, 7), int16_t(0));
+        QCOMPARE(user.messages.size(), 1);
+        QVERIFY(user.messages.front().startsWith("No parallel port at address 3BC"));
+
+        QVERIFY(QDir(proc.path()).mkpath("parport4"));
+        std::ofstream(proc.filePath("parport4/base-addr").toStdString()) << "956\t-1\n";
+
+        QCOMPARE(module.WritePortVerified(0x3BC, 7), int16_t(1));
+        QCOMPARE(system_->opened, std::vector<std::string>{"/dev/parport4"});
+        QCOMPARE(system_->data, 7);
+        QCOMPARE(ppdev->Ports().size(), std::size_t{1});
+        QCOMPARE(user.messages.size(), 1);
     }
 };
 

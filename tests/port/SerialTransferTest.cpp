@@ -107,6 +107,65 @@ private slots:
         QCOMPARE(memory, LeMemoryTable{});
     }
 
+    // The port goes away part way: a transfer that ends early records nothing,
+    // also when the LE line went high but the write that ends the pulse was lost.
+    void portGoneDuringTransferRecordsNothing_data() {
+        QTest::addColumn<int>("writesLeft");
+        QTest::addColumn<int>("loads");
+        QTest::newRow("at the first bit") << 0 << 0;
+        QTest::newRow("at the LE write") << 18 << 0;
+        QTest::newRow("at the write that ends the pulse") << 19 << 1;
+    }
+    void portGoneDuringTransferRecordsNothing() {
+        QFETCH(int, writesLeft);
+        SimulatedPort board(kPort);
+        VanishingPort io(board, writesLeft);
+        RecordingNotifier user;
+        PortAccess module(io, user);
+        LeMemoryTable memory = {1, 2, 3, 4, 5, 6, 7};
+
+        QVERIFY(!SendSerialWord(module, kPort, Steps({1}), 2, -2.0f, memory));
+
+        QCOMPARE(int(board.WritesTo(kPort).size()), writesLeft);
+        QTEST(board.Board().SerialDevice(2).loads, "loads");
+        QCOMPARE(memory, (LeMemoryTable{1, 2, 3, 4, 5, 6, 7}));
+        QCOMPARE(user.messages, QStringList{"Port 888 is gone."});
+        QCOMPARE(user.beeps, 0);
+    }
+
+    // A final write that only fails its read-back still ended the pulse: the
+    // device was loaded and the value is recorded.
+    void unverifiedEndOfPulseStillRecords() {
+        SimulatedPort io(kPort);
+        RecordingNotifier user;
+        LeMemoryTable memory{};
+        // Every read after the LE write's read-back fails: the final 0 never verifies.
+        class LateReadErrors : public PortIo {
+        public:
+            explicit LateReadErrors(SimulatedPort& inner) : inner_(inner) {}
+            PortStatus CheckBase(int32_t base) override { return inner_.CheckBase(base); }
+            PortStatus Out32(int32_t port, uint8_t value) override {
+                return inner_.Out32(port, value);
+            }
+            PortStatus Inp32(int32_t port, uint8_t& value) override {
+                return ++reads_ > 19 ? PortStatus::AccessError : inner_.Inp32(port, value);
+            }
+            std::string UnavailableReason(int32_t) const override { return {}; }
+
+        private:
+            SimulatedPort& inner_;
+            int reads_ = 0;
+        } late(io);
+        PortAccess lateModule(late, user);
+
+        QVERIFY(SendSerialWord(lateModule, kPort, Steps({0}), 4, -1.0f, memory));
+        QCOMPARE(memory[4], -1.0f);
+        QCOMPARE(io.Board().SerialDevice(4).loads, 1);
+        QCOMPARE(io.Register(kPort), uint8_t{0});
+        QCOMPARE(user.beeps, 1);
+        QCOMPARE(user.messages, QStringList{"Error reading From:888"});
+    }
+
     // Two devices on different LE lines keep what each was loaded with.
     void devicesShareClockAndData() {
         SimulatedPort io(kPort);

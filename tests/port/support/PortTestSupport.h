@@ -36,6 +36,37 @@ inline QList<int> Writes(const SimulatedPort& port, int32_t address) {
     return QList<int>(values.begin(), values.end());
 }
 
+// A simulated port whose device goes away after `writesLeft` more writes have
+// reached it (an adapter pulled out mid-transfer): from then on every access
+// finds the port unusable.
+class VanishingPort : public PortIo {
+public:
+    VanishingPort(SimulatedPort& inner, int writesLeft) : inner_(inner), writesLeft_(writesLeft) {}
+
+    PortStatus CheckBase(int32_t base) override {
+        return writesLeft_ > 0 ? inner_.CheckBase(base) : PortStatus::Ok;
+    }
+    PortStatus Out32(int32_t port, uint8_t value) override {
+        if (writesLeft_ <= 0) {
+            return PortStatus::Unavailable;
+        }
+        --writesLeft_;
+        return inner_.Out32(port, value);
+    }
+    PortStatus Inp32(int32_t port, uint8_t& value) override {
+        return writesLeft_ > 0 || lastReadBack_-- > 0 ? inner_.Inp32(port, value)
+                                                      : PortStatus::Unavailable;
+    }
+    std::string UnavailableReason(int32_t port) const override {
+        return "Port " + std::to_string(port) + " is gone.";
+    }
+
+private:
+    SimulatedPort& inner_;
+    int writesLeft_;
+    int lastReadBack_ = 1; // the read-back of the last write still works
+};
+
 // `list` repeated `times` times, for the expected byte sequences.
 inline QList<int> Repeat(const QList<int>& list, int times) {
     QList<int> result;
