@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up, builds the program and starts it.
+# Installs only what building and running need (see setup.sh), builds the
+# program and starts it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"

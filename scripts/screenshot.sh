@@ -3,7 +3,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/xvfb-lib.sh"
-bash "$root/scripts/setup.sh"
+bash "$root/scripts/setup.sh" --for-display
 cmake -S "$root" -B "$root/build" -DDSA_BUILD_TESTS=OFF >/dev/null
 cmake --build "$root/build" -j2 --target digital-step-attenuator
 

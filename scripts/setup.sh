@@ -1,21 +1,48 @@
 #!/usr/bin/env bash
-# Installs what the build, the program and the tests need on Debian 12, but
-# only the packages that are missing. Works as root and, through sudo, as a
-# normal user.
+# Installs what is missing on Debian 12, and nothing else.
+#   setup.sh                what building and running the program needs
+#   setup.sh --for-display  that, plus a virtual X display and image tools
+#                           (the screenshot script)
+#   setup.sh --for-tests    that, plus what the test suite needs: the virtual
+#                           display, and for the port layer's guest test the
+#                           QEMU emulator, a Linux kernel image and busybox
+# Works as root and, through sudo, as a normal user.
 set -euo pipefail
+
+for_display=false
+for_tests=false
+case "${1:-}" in
+    "") ;;
+    --for-display) for_display=true ;;
+    --for-tests) for_display=true; for_tests=true ;;
+    *) echo "usage: $0 [--for-display | --for-tests]" >&2; exit 2 ;;
+esac
 
 packages=(
     # compiler and build
     g++ cmake make pkg-config
-    # Qt 6 Widgets and Qt Test
+    # Qt 6 Widgets
     qt6-base-dev qt6-base-dev-tools libgl-dev
     # fonts metric-compatible with the window's designed faces
     fonts-liberation fontconfig
+)
+
+display_packages=(
     # headless display for the smoke test and the screenshot
     xvfb xauth x11-utils imagemagick
+)
+
+test_packages=(
     # a real Linux kernel with parallel ports for the port layer's guest test
     qemu-system-x86 linux-image-amd64 busybox-static cpio gzip
 )
+
+if $for_display; then
+    packages+=("${display_packages[@]}")
+fi
+if $for_tests; then
+    packages+=("${test_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,7 +4,7 @@
 # any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/setup.sh"
+bash "$root/scripts/setup.sh" --for-tests
 build="$root/build-test"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DDSA_SANITIZE=ON -DDSA_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" -j2

@@ -2,7 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+
+#include "core/FileReplace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -95,11 +100,26 @@ QString AddressFilePath(const QString& dir) {
 
 AddressFileContent ReadAddressFile(const QString& dir) {
     using Kind = AddressFileContent::Kind;
-    QFile file(AddressFilePath(dir));
-    if (!file.open(QIODevice::ReadOnly)) {
+    const QByteArray path = QFile::encodeName(AddressFilePath(dir));
+    // Only a regular file is read. A FIFO, a directory or a device of that
+    // name counts as unreadable: it is looked at before it is opened, and
+    // opened without blocking, so nothing there can hold up the window.
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return {Kind::Missing, QString()};
     }
-    if (file.size() < 1) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return {Kind::Missing, QString()};
+    }
+    QFile file;
+    // The name may have been replaced between the two looks.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {Kind::Missing, QString()};
+    }
+    if (info.st_size < 1) {
         return {Kind::Empty, QString()};
     }
     FirstFieldScanner scanner;
@@ -113,14 +133,6 @@ AddressFileContent ReadAddressFile(const QString& dir) {
 }
 
 bool WriteAddressFile(const QString& text, const QString& dir) {
-    QSaveFile file(AddressFilePath(dir));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
     const QByteArray line = text.trimmed().toLatin1() + QByteArrayLiteral("\r\n");
-    if (file.write(line) != line.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ReplaceFileContents(AddressFilePath(dir), line);
 }

@@ -10,7 +10,8 @@ QString AddressFilePath(const QString& dir = QString());
 
 struct AddressFileContent {
     enum class Kind {
-        Missing, // the file cannot be opened (absent, unreadable, a directory)
+        Missing, // no regular file that can be read (absent, unreadable, a
+                 // directory, a FIFO, a device)
         Empty,   // the file has no bytes
         TooLong, // the first field has more than 5 characters: to be ignored
         Field,   // the first field, in `field`
@@ -25,6 +26,7 @@ struct AddressFileContent {
 AddressFileContent ReadAddressFile(const QString& dir = QString());
 
 // Replaces the address file with `text` trimmed and CR LF, as Latin-1. The old
-// file stays whole until the new one is complete. False when it could not be
-// written.
+// file stays whole until the new one is complete (see ReplaceFileContents); a
+// symbolic link of that name is replaced, never written through. False when it
+// could not be written.
 bool WriteAddressFile(const QString& text, const QString& dir = QString());

@@ -58,6 +58,9 @@ AboutBox::AboutBox()
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // A tool window does not count among the program's windows by default; the
+    // About box does: the program ends only when its last window is closed.
+    setAttribute(Qt::WA_QuitOnClose, true);
     setWindowTitle(QLatin1String(kCaption));
     setWindowIcon(NoIcon());
     setFont(DialogFont());

@@ -33,10 +33,7 @@ DigitalStepAttenuatorForm::DigitalStepAttenuatorForm(PortAccess& module, UserNot
 DigitalStepAttenuatorForm::~DigitalStepAttenuatorForm() = default;
 
 bool DigitalStepAttenuatorForm::Form_Load() {
-    // Placement from the outer frame size, keeping the window's size.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(StartupPosition(screen->geometry().size(), frameGeometry().size()));
-    }
+    PlaceAtStartupPosition();
 
     const std::optional<int32_t> address = ParseHexAddress(AddText->text().trimmed());
     if (!address) {
@@ -56,6 +53,30 @@ bool DigitalStepAttenuatorForm::Form_Load() {
     ModelCombo->setEditText(prompt);
     modelListIndex_ = -1;
     return true;
+}
+
+void DigitalStepAttenuatorForm::PlaceAtStartupPosition() {
+    // Placement from the outer frame size, keeping the window's size. Before
+    // the window is first shown the frame is not known yet and counts as none.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize outer = frameGeometry().size();
+        placedFrame_ = outer - size();
+        move(StartupPosition(screen->geometry().size(), outer));
+    }
+}
+
+void DigitalStepAttenuatorForm::PlaceAgainIfFrameChanged() {
+    if (!placementOpen_) {
+        return;
+    }
+    const QSize frame = frameGeometry().size() - size();
+    if (frame == placedFrame_) {
+        return;
+    }
+    PlaceAtStartupPosition();
+    if (!frame.isNull()) {
+        placementOpen_ = false;
+    }
 }
 
 void DigitalStepAttenuatorForm::ConnectHandlers() {
@@ -142,11 +163,28 @@ bool DigitalStepAttenuatorForm::event(QEvent* e) {
         // window: the first showing counts as its first activation.
         if (!shownOnce_) {
             shownOnce_ = true;
+            // The frame is known now, before anything is painted.
+            PlaceAgainIfFrameChanged();
             QTimer::singleShot(0, this, [this] { RunActivationIfDue(); });
+        }
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+        // A window manager adds its frame after the first showing.
+        if (shownOnce_) {
+            PlaceAgainIfFrameChanged();
         }
         break;
     case QEvent::WindowActivate:
         RunActivationIfDue();
+        break;
+    case QEvent::Close:
+        // A typed address is saved when its box loses the focus. Closing the
+        // window takes the focus away first, so that the address is saved
+        // however the window is closed and however soon the program ends.
+        if (AddText->hasFocus()) {
+            AddText->clearFocus();
+        }
         break;
     default:
         break;

@@ -122,6 +122,11 @@ private:
     // active again after the help window or the About box was active.
     void RunActivationIfDue();
     void WatchForActivation(QWidget* secondaryWindow);
+    // Start position from the outer size (Form_Load); placed again, once, when
+    // the platform makes the frame known later (first showing, or the window
+    // manager's frame), so that the outer frame sits where the rule says.
+    void PlaceAtStartupPosition();
+    void PlaceAgainIfFrameChanged();
 
     // Model selection.
     void WriteWeightLabels(WeightSet weights);
@@ -145,6 +150,10 @@ private:
     int activationCount_ = 0;
     bool activationDue_ = true;
     bool shownOnce_ = false;
+    // Frame widths (outer minus client size) the start position was worked
+    // out with; placing again stops once a frame has been allowed for.
+    QSize placedFrame_;
+    bool placementOpen_ = true;
     // A transfer is under way / a Load arrived meanwhile and runs after it.
     bool transferRunning_ = false;
     bool loadPending_ = false;

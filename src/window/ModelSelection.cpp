@@ -12,8 +12,27 @@
 #include "window/LineControl.h"
 #include "window/Twips.h"
 #include "core/Catalogue.h"
+#include "core/ModelProfile.h"
 #include "port/PortAccess.h"
 #include "core/StepWeights.h"
+
+namespace {
+
+// The interface a selection drives. A chosen entry gives it by its list
+// position. With no entry chosen (a typed or edited text), a key that is
+// exactly a catalogue key takes that entry's interface, so that a parallel
+// board is never driven with the serial protocol; any other key keeps the
+// rule of the list position, which gives serial.
+InterfaceClass SelectionInterface(int listPosition, const QString& key) {
+    if (listPosition == -1 && FindKeyRow(key)) {
+        if (const ModelProfile* profile = FindModel(key)) {
+            return profile->interfaceClass;
+        }
+    }
+    return InterfaceClassOf(listPosition);
+}
+
+} // namespace
 
 void DigitalStepAttenuatorForm::ModelCombo_Click() {
     ModelCombo_Change();
@@ -30,7 +49,7 @@ void DigitalStepAttenuatorForm::ModelCombo_Change() {
 
     WriteWeightLabels(WeightSet::Standard);
     Check2->show();
-    ApplyInterface(InterfaceClassOf(ModelComboListIndex()));
+    ApplyInterface(SelectionInterface(ModelComboListIndex(), *key));
     Label5->show();
     Label6->show();
     if (const KeyRow* row = FindKeyRow(*key)) {

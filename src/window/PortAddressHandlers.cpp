@@ -51,7 +51,10 @@ void DigitalStepAttenuatorForm::LoadSavedPortAddress() {
     case AddressFileContent::Kind::TooLong:
         return;
     case AddressFileContent::Kind::Empty:
+        // No port is used from now on, and the box says so: it is emptied
+        // rather than left showing an address that is no longer in use.
         PortAddress = 0;
+        AddText->clear();
         return;
     case AddressFileContent::Kind::Field:
         // Setting the box runs its change handler; a text that is no number

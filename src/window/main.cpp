@@ -1,14 +1,19 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "core/TerminationSignals.h"
 #include "window/DialogNotifier.h"
 #include "window/DigitalStepAttenuatorForm.h"
+#include "window/SignalClose.h"
 #include "port/PortAccess.h"
 #include "port/PpdevPort.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("digital-step-attenuator"));
+    // SIGTERM, SIGINT and SIGHUP close the windows as the user would.
+    TerminationSignals terminationSignals;
+    CloseWindowsOnTerminationSignals(terminationSignals);
 
     DialogNotifier notifier;
     PpdevPort port;

@@ -1,10 +1,17 @@
 // The address file: exact bytes written, and what reading makes of missing,
-// empty, long, quoted, odd and binary contents.
+// empty, long, quoted, odd and binary contents; saving that never damages the
+// old file (full disk, a planted symbolic link, an unwritable folder) and
+// reading that only takes a regular file and never hangs.
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <future>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/AddressFile.h"
@@ -25,6 +32,48 @@ QByteArray FileBytes(const QString& dir) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QByteArray BytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Names in `dir` other than the address file itself (left-over temporaries).
+QStringList OtherEntries(const QString& dir) {
+    QStringList names = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                            QDir::NoDotAndDotDot);
+    names.removeAll(QStringLiteral("IOaddress.001"));
+    return names;
+}
+
+// Runs `program` with `arguments` and extra environment, and gives its exit
+// code; on failure its output is printed so the reason is in the test log.
+int RunChild(const QString& program, const QStringList& arguments,
+             const QProcessEnvironment& environment) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.setProcessEnvironment(environment);
+    child.start(program, arguments);
+    if (!child.waitForFinished(60000)) {
+        child.kill();
+        child.waitForFinished();
+        qWarning() << "child did not finish:" << program << arguments;
+        return -1;
+    }
+    const int code = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
+    if (code != 0) {
+        qWarning().noquote() << "--- child" << program << arguments.join(' ') << "\n"
+                             << child.readAll();
+    }
+    return code;
+}
+
+// Set for a copy of this test that runs with the write fault library
+// preloaded (the fault it tries), or as an unprivileged user.
+const char* const kFaultChildVariable = "DSA_WRITE_FAULT_CHILD";
+// Read by the fault library: the fault in force (unset: none).
+const char* const kWriteFaultVariable = "DSA_WRITE_FAULT";
+const char* const kUnprivilegedVariable = "DSA_TEST_UNPRIVILEGED";
+
 } // namespace
 
 class TestAddressFile : public QObject {
@@ -32,7 +81,12 @@ class TestAddressFile : public QObject {
 
 private slots:
     void init() { QVERIFY(dir_.isValid()); }
-    void cleanup() { QFile::remove(AddressFilePath(dir_.path())); }
+    void cleanup() {
+        QFile::remove(AddressFilePath(dir_.path()));
+        if (QFileInfo(AddressFilePath(dir_.path())).isDir()) {
+            QDir(dir_.path()).rmdir(QStringLiteral("IOaddress.001"));
+        }
+    }
 
     void fileName() {
         QCOMPARE(AddressFilePath(), QString("IOaddress.001"));
@@ -130,10 +184,14 @@ private slots:
         QVERIFY(!WriteAddressFile("378", AddressFilePath(dir_.path())));
     }
 
-    // A directory without write permission keeps the old address whole.
+    // A directory without write permission keeps the old address whole. The
+    // superuser is not bound by permissions, so as root the case runs in a
+    // copy of this test as the unprivileged user "nobody".
     void readOnlyDirectoryKeepsOldFile() {
         if (geteuid() == 0) {
-            QSKIP("permissions do not bind the superuser");
+            QVERIFY2(!qEnvironmentVariableIsSet(kUnprivilegedVariable), "setpriv left us root");
+            QCOMPARE(RunAsNobody(QStringLiteral("readOnlyDirectoryKeepsOldFile")), 0);
+            return;
         }
         PutFile(dir_.path(), "278\r\n");
         QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::ExeOwner);
@@ -143,7 +201,156 @@ private slots:
         QCOMPARE(FileBytes(dir_.path()), QByteArray("278\r\n"));
     }
 
+    // --- Saving never damages what is there ---------------------------------
+
+    // A planted link is replaced by a regular file; its target stays as it was.
+    void symbolicLinkIsReplacedNotWrittenThrough() {
+        const QString victim = dir_.filePath(QStringLiteral("victim"));
+        QFile::remove(victim);
+        {
+            QFile file(victim);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("root:x:0:0\n");
+        }
+        QVERIFY(QFile::link(victim, AddressFilePath(dir_.path())));
+        QVERIFY(WriteAddressFile("378", dir_.path()));
+        QCOMPARE(BytesOf(victim), QByteArray("root:x:0:0\n"));
+        const QFileInfo saved(AddressFilePath(dir_.path()));
+        QVERIFY(!saved.isSymLink());
+        QVERIFY(saved.isFile());
+        QCOMPARE(FileBytes(dir_.path()), QByteArray("378\r\n"));
+        QFile::remove(victim);
+    }
+
+    // A link whose target does not exist: the link is replaced, no target is
+    // made.
+    void danglingLinkIsReplaced() {
+        QVERIFY(QFile::link(dir_.filePath("no/such/file"), AddressFilePath(dir_.path())));
+        QVERIFY(WriteAddressFile("3bc", dir_.path()));
+        QVERIFY(!QFileInfo(AddressFilePath(dir_.path())).isSymLink());
+        QCOMPARE(FileBytes(dir_.path()), QByteArray("3bc\r\n"));
+        QVERIFY(!QFileInfo::exists(dir_.filePath("no")));
+    }
+
+    void replacedFileKeepsItsPermissions() {
+        PutFile(dir_.path(), "278\r\n");
+        QVERIFY(::chmod(QFile::encodeName(AddressFilePath(dir_.path())).constData(), 0640) == 0);
+        QVERIFY(WriteAddressFile("378", dir_.path()));
+        struct stat info {};
+        QVERIFY(::stat(QFile::encodeName(AddressFilePath(dir_.path())).constData(), &info) == 0);
+        QCOMPARE(info.st_mode & 0777, 0640u);
+        QCOMPARE(OtherEntries(dir_.path()), QStringList());
+    }
+
+    // A full disk, injected by the preloaded fault library in a copy of this
+    // test: saving fails, the old file stays whole, no temporary is left.
+    void fullDiskKeepsOldFile_data() {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::newRow("no space") << QByteArray("enospc");
+        QTest::newRow("short write") << QByteArray("short");
+        QTest::newRow("flush fails") << QByteArray("fsync");
+    }
+
+    void fullDiskKeepsOldFile() {
+        QFETCH(QByteArray, fault);
+        if (qEnvironmentVariable(kFaultChildVariable).toLatin1() != fault) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QString::fromLatin1(kFaultChildVariable), QString::fromLatin1(fault));
+            environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(DSA_WRITE_FAULT_SHIM));
+            // Under AddressSanitizer the fault library comes first on purpose.
+            const QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
+            environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                               asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0");
+            const QString function =
+                QStringLiteral("fullDiskKeepsOldFile:") + QString::fromLatin1(QTest::currentDataTag());
+            QCOMPARE(RunChild(QCoreApplication::applicationFilePath(), {function}, environment), 0);
+            return;
+        }
+        PutFile(dir_.path(), "278\r\n");
+        // The fault library looks at this variable on every call.
+        qputenv(kWriteFaultVariable, fault);
+        const bool written = WriteAddressFile("D010", dir_.path());
+        qunsetenv(kWriteFaultVariable);
+        QVERIFY(!written);
+        QCOMPARE(FileBytes(dir_.path()), QByteArray("278\r\n"));
+        QCOMPARE(OtherEntries(dir_.path()), QStringList());
+        // Nothing there yet: still nothing afterwards.
+        QFile::remove(AddressFilePath(dir_.path()));
+        qputenv(kWriteFaultVariable, fault);
+        const bool writtenAfresh = WriteAddressFile("D010", dir_.path());
+        qunsetenv(kWriteFaultVariable);
+        QVERIFY(!writtenAfresh);
+        QVERIFY(!QFileInfo::exists(AddressFilePath(dir_.path())));
+        QCOMPARE(OtherEntries(dir_.path()), QStringList());
+    }
+
+    // --- Only a regular file is read ----------------------------------------
+
+    // A FIFO of that name is unreadable and must not hold up the caller. The
+    // read runs aside; should it block, a writer is opened to release it.
+    void fifoIsUnreadableAndDoesNotHang() {
+        const QByteArray fifo = QFile::encodeName(AddressFilePath(dir_.path()));
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+        const QString dir = dir_.path();
+        std::future<AddressFileContent> read =
+            std::async(std::launch::async, [dir] { return ReadAddressFile(dir); });
+        const bool finished = read.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        if (!finished) {
+            const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) {
+                ::close(writer);
+            }
+        }
+        const AddressFileContent content = read.get();
+        QVERIFY2(finished, "reading a FIFO blocked");
+        QCOMPARE(content.kind, Kind::Missing);
+    }
+
+    void deviceIsUnreadable() {
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), AddressFilePath(dir_.path())));
+        QCOMPARE(ReadAddressFile(dir_.path()).kind, Kind::Missing);
+    }
+
+    // A link to a regular file is read like the file.
+    void linkToARegularFileIsRead() {
+        const QString real = dir_.filePath(QStringLiteral("real"));
+        {
+            QFile file(real);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("3bc\r\n");
+        }
+        QVERIFY(QFile::link(real, AddressFilePath(dir_.path())));
+        const AddressFileContent content = ReadAddressFile(dir_.path());
+        QCOMPARE(content.kind, Kind::Field);
+        QCOMPARE(content.field, QString("3bc"));
+        QFile::remove(real);
+    }
+
 private:
+    // Runs `function` of a copy of this test as the user "nobody"; its exit code.
+    // The copy lies in a folder that user can reach, with a temporary folder of
+    // its own.
+    static int RunAsNobody(const QString& function) {
+        QTemporaryDir runFolder;
+        if (!runFolder.isValid() || ::chmod(QFile::encodeName(runFolder.path()), 0755) != 0) {
+            return -1;
+        }
+        const QString copy = runFolder.filePath(QStringLiteral("test_address_file"));
+        const QString temporary = runFolder.filePath(QStringLiteral("tmp"));
+        if (!QFile::copy(QCoreApplication::applicationFilePath(), copy) ||
+            !QDir().mkdir(temporary) ||
+            ::chmod(QFile::encodeName(temporary).constData(), 01777) != 0) {
+            return -1;
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temporary);
+        environment.insert(QString::fromLatin1(kUnprivilegedVariable), QStringLiteral("1"));
+        return RunChild(QStringLiteral("setpriv"),
+                        {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                         QStringLiteral("--clear-groups"), copy, function},
+                        environment);
+    }
+
     QTemporaryDir dir_;
 };
 

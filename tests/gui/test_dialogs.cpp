@@ -1,8 +1,10 @@
 // The help window and the About box: texts, geometry, one instance at a time,
-// placement, and closing that destroys them.
+// placement, and closing that destroys them; the program's real message box
+// and beep.
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -16,6 +18,8 @@
 #include "window/HelpWindow.h"
 #include "window/AboutBox.h"
 #include "window/HelpText.h"
+#include "window/DialogNotifier.h"
+#include <QTimer>
 
 namespace {
 
@@ -204,6 +208,74 @@ private slots:
         AboutBox* again = AboutBox::Open();
         QVERIFY(again->isVisible());
         QCOMPARE(again->lblVersion->text(), QString("Version   A1"));
+    }
+
+    // --- The real message box and beep ----------------------------------
+
+    // The message goes out in a modal box with the program's title, the text
+    // exactly, no icon and an OK button only, centred on the main window; it
+    // returns once OK is clicked. The box is looked at and closed from a timer.
+    void messageBoxAsShownToTheUser() {
+        QWidget mainWindow;
+        mainWindow.resize(400, 300);
+        mainWindow.show();
+        DialogNotifier notifier;
+        notifier.SetParent(&mainWindow);
+
+        struct Seen {
+            bool found = false;
+            QString title, text;
+            QMessageBox::Icon icon = QMessageBox::Information;
+            qsizetype buttons = 0;
+            QString okText;
+            bool modal = false;
+            QWidget* parent = nullptr;
+        } seen;
+        QObject guard;
+        QTimer poll;
+        int attempts = 0;
+        connect(&poll, &QTimer::timeout, &guard, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) {
+                if (++attempts > 250) {
+                    // Never seen: close whatever box there is so the test ends.
+                    poll.stop();
+                    for (QWidget* w : QApplication::topLevelWidgets()) {
+                        if (qobject_cast<QMessageBox*>(w)) {
+                            w->close();
+                        }
+                    }
+                }
+                return;
+            }
+            poll.stop();
+            seen.found = true;
+            seen.title = box->windowTitle();
+            seen.text = box->text();
+            seen.icon = box->icon();
+            seen.buttons = box->buttons().size();
+            seen.okText = box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->text()
+                                                       : QString();
+            seen.modal = box->isModal();
+            seen.parent = box->parentWidget();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        poll.start(20);
+        notifier.ShowMessage("Error reading From:888");
+
+        QVERIFY2(seen.found, "no message box appeared");
+        QCOMPARE(seen.title, QString("Digital Step Attenuator"));
+        QCOMPARE(seen.text, QString("Error reading From:888"));
+        QCOMPARE(seen.icon, QMessageBox::NoIcon);
+        QCOMPARE(seen.buttons, qsizetype{1});
+        QCOMPARE(QString(seen.okText).remove('&'), QString("OK"));
+        QVERIFY(seen.modal);
+        QCOMPARE(seen.parent, &mainWindow);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+        // The beep goes to the platform; there is nothing to look at, but it
+        // must neither block nor fail.
+        notifier.Beep();
     }
 };
 

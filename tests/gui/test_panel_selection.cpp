@@ -239,10 +239,12 @@ private slots:
         QCOMPARE(WritesText(h.DataWrites()), WritesText(SerialWrites(0, 5)));
     }
 
-    void typedKnownKeyRunsTheSelectionSerially() {
+    // A typed key that is exactly a catalogue key drives the board with that
+    // entry's interface, though no list entry is chosen.
+    void typedKnownKeyRunsTheSelectionInItsInterface() {
         BoardHarness h;
         StartOnBoard(h);
-        h.ChooseModel(12);
+        h.ChooseModel(4);
         h.ClickStep(1);
         h.port.ClearLog();
 
@@ -251,7 +253,7 @@ private slots:
         // Only the keystroke that completes the ";" runs a selection.
         QCOMPARE(WritesText(h.DataWrites()), QStringLiteral("0"));
         QCOMPARE(int{h.form.ModelComboListIndex()}, -1);
-        VerifySerialPanels(h.form);
+        VerifyParallelPanels(h.form);
         const KeyRow& row = RowOf("VK58-Q5-P1");
         QCOMPARE(Caption(h.form.Label5), row.line1);
         QCOMPARE(Caption(h.form.Label6), row.line2);
@@ -262,7 +264,11 @@ private slots:
         h.ClickStep(5);
         h.port.ClearLog();
         h.Click(h.form.Command1);
-        QCOMPARE(WritesText(h.DataWrites()), WritesText(SerialWrites(Steps({5}), 1)));
+        QCOMPARE(WritesText(h.DataWrites()), WritesText(ParallelWrites(Steps({5}))));
+
+        // And a serial key typed after it goes back to serial.
+        h.TypeModelText(QStringLiteral("VK58-Q3-S2;"));
+        VerifySerialPanels(h.form);
     }
 
     void typedEntryTextStaysATypedText() {
@@ -274,9 +280,9 @@ private slots:
         QTRY_VERIFY(edit->hasFocus());
 
         // The whole text of a parallel entry, typed by hand, is still a typed
-        // text: no list entry is chosen and the interface is serial.
+        // text: no list entry is chosen; its key gives the parallel interface.
         h.TypeModelText(CatalogueDisplayTexts().at(16));
-        VerifySerialPanels(h.form);
+        VerifyParallelPanels(h.form);
         h.ClickStep(1);
         h.ClickStep(3);
         h.form.AddText->setFocus();
@@ -287,9 +293,27 @@ private slots:
         QCOMPARE(int{h.form.ModelComboListIndex()}, -1);
         QCOMPARE(h.form.Label2->text(), QStringLiteral("-5"));
         QCOMPARE(h.form.SScommand[3]->text(), QStringLiteral("On"));
-        VerifySerialPanels(h.form);
+        VerifyParallelPanels(h.form);
         h.Click(h.form.Command1);
-        QCOMPARE(WritesText(h.DataWrites()), WritesText(SerialWrites(Steps({1, 3}), 1)));
+        QCOMPARE(WritesText(h.DataWrites()), WritesText(ParallelWrites(Steps({1, 3}))));
+    }
+
+    // Editing the text of a chosen parallel entry keeps its interface while
+    // the key stays whole.
+    void editedParallelEntryStaysParallel() {
+        BoardHarness h;
+        StartOnBoard(h);
+        h.ChooseModel(13);
+        QLineEdit* edit = h.form.ModelCombo->lineEdit();
+        edit->setFocus();
+        edit->end(false);
+        QTest::keyClicks(edit, QStringLiteral(" rev B"));
+        QCOMPARE(int{h.form.ModelComboListIndex()}, -1);
+        VerifyParallelPanels(h.form);
+        h.ClickStep(2);
+        h.port.ClearLog();
+        h.Click(h.form.Command1);
+        QCOMPARE(WritesText(h.DataWrites()), WritesText(ParallelWrites(Steps({2}))));
     }
 
     void arrowKeyChoosesTheNextEntry() {

@@ -70,7 +70,8 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<int32_t>("address");
         // The box held "278" (632) before the activation read the file.
-        QTest::newRow("empty file sets no port") << QByteArray("") << "278" << 0;
+        QTest::newRow("empty file sets no port and empties the box")
+            << QByteArray("") << "" << 0;
         QTest::newRow("six characters are ignored") << QByteArray("000378\r\n") << "278" << 632;
         QTest::newRow("quoted field") << QByteArray("\"3bc\"\r\n") << "3bc" << 956;
         QTest::newRow("pci card") << QByteArray("D010\r\n") << "D010" << 53264;

@@ -86,6 +86,16 @@ private slots:
         QCOMPARE(StartupPosition(screen, window), position);
     }
 
+    // On screen, the outer frame (not the client area) sits where the rule
+    // puts it for the outer size.
+    void shownWindowIsPlacedByItsOuterSize() {
+        BoardHarness h;
+        h.Start();
+        const QRect outer = h.form.frameGeometry();
+        QCOMPARE(outer.topLeft(),
+                 StartupPosition(QGuiApplication::primaryScreen()->geometry().size(), outer.size()));
+    }
+
     void firstShowingActivatesOnce() {
         BoardHarness h;
         h.Start();
