@@ -79,9 +79,11 @@ bool Program::Start() {
     if (!form_->Form_Load()) {
         return false;
     }
-    form_->show();
+    // The Test board window goes up first, so that the main window, shown
+    // last, is the active one as it is without the option.
     if (testBoard_) {
         testBoard_->ShowBeside(form_.get());
     }
+    form_->show();
     return true;
 }
