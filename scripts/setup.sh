@@ -11,8 +11,9 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     # fonts metric-compatible with the window's designed faces
     fonts-liberation fontconfig
-    # headless display for the smoke test and the screenshot
-    xvfb xauth x11-utils imagemagick
+    # headless display for the smoke test and the screenshots (xdotool clicks
+    # through the Test board screenshot)
+    xvfb xauth x11-utils imagemagick xdotool
     # a real Linux kernel with parallel ports for the port layer's guest test
     qemu-system-x86 linux-image-amd64 busybox-static cpio gzip
 )

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 
 #include "BoardHarness.h"
@@ -211,6 +212,20 @@ private slots:
         QCOMPARE(run.Device(2), QStringLiteral("LE2: 100001 (no model)"));
         QTest::keyClicks(edit, QStringLiteral("2VK58-Q8-P1;"));
         QCOMPARE(run.Device(2), QStringLiteral("LE2: 100001 = 33 dB"));
+    }
+
+    // The Test board window does not keep the program running once the main
+    // window is closed.
+    void closingTheMainWindowEndsTheProgram() {
+        StartedProgram run(true);
+        bool timedOut = false;
+        QTimer::singleShot(0, &run.Form(), [&run] { run.Form().close(); });
+        QTimer::singleShot(5000, qApp, [&timedOut] {
+            timedOut = true;
+            QCoreApplication::quit();
+        });
+        QCoreApplication::exec();
+        QVERIFY(!timedOut);
     }
 
     void placedBesideTheMainWindow() {
