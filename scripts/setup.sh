@@ -30,6 +30,8 @@ packages=(
 display_packages=(
     # headless display for the smoke test and the screenshot
     xvfb xauth x11-utils imagemagick
+    # clicks through the Test board screenshot
+    xdotool
 )
 
 test_packages=(

@@ -39,12 +39,13 @@ wait_for_window() {
     return 1
 }
 
-# start_program_on_display PROGRAM WORKDIR: starts the program on the virtual
-# display, in WORKDIR (where its port address file lives); sets APP_PID. Its
-# output goes to WORKDIR/app.log.
+# start_program_on_display PROGRAM WORKDIR [ARGUMENTS...]: starts the program
+# with its arguments on the virtual display, in WORKDIR (where its port address
+# file lives); sets APP_PID. Its output goes to WORKDIR/app.log.
 start_program_on_display() {
     local program=$1 work=$2
-    (cd "$work" && exec env DISPLAY="$XVFB_DISPLAY" QT_QPA_PLATFORM=xcb "$program" \
+    shift 2
+    (cd "$work" && exec env DISPLAY="$XVFB_DISPLAY" QT_QPA_PLATFORM=xcb "$program" "$@" \
         >"$work/app.log" 2>&1) &
     APP_PID=$!
 }

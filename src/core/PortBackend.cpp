@@ -1,12 +1,11 @@
 #include "core/PortBackend.h"
 
 #include "port/PpdevPort.h"
-#include "port/SimulatedBoard.h"
 
 PortBackend MakePortBackend(bool simulate) {
     PortBackend backend;
     if (simulate) {
-        auto simulated = std::make_unique<SimulatedPort>(kSimulatedBoardBase);
+        auto simulated = std::make_unique<SimulatedParallelPort>(kSimulatedBoardBase);
         backend.simulated = simulated.get();
         backend.io = std::move(simulated);
     } else {

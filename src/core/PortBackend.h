@@ -6,16 +6,13 @@
 #include <memory>
 
 #include "port/PortIo.h"
-
-class SimulatedPort;
-
-// The base address at which the simulated board answers.
-constexpr int32_t kSimulatedBoardBase = 0x378;
+#include "port/SimulatedParallelPort.h"
 
 struct PortBackend {
     std::unique_ptr<PortIo> io;
-    // The simulated board, when `io` is one; nullptr for real ports.
-    SimulatedPort* simulated = nullptr;
+    // The simulated board (at kSimulatedBoardBase), when `io` is one; nullptr
+    // for real ports.
+    SimulatedParallelPort* simulated = nullptr;
 };
 
 PortBackend MakePortBackend(bool simulate);

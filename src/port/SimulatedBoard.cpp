@@ -59,6 +59,10 @@ PortStatus SimulatedPort::Out32(int32_t port, uint8_t value) {
         }
     }
     log_.push_back({Kind::Write, port, value, status, std::chrono::steady_clock::now()});
+    if (writeObserver_) {
+        const Access access = log_.back(); // the observer may touch the port
+        writeObserver_(access);
+    }
     return status;
 }
 

@@ -8,8 +8,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "port/PortIo.h"
@@ -89,6 +91,12 @@ public:
 
     const BoardDecoder& Board() const { return board_; }
 
+    // Called after every Out32, once the write is logged and the board has seen
+    // it (also for writes that did not get through), so that a display can
+    // follow the lines as they change. One observer; an empty one removes it.
+    using WriteObserver = std::function<void(const Access&)>;
+    void SetWriteObserver(WriteObserver observer) { writeObserver_ = std::move(observer); }
+
 private:
     static bool TakeError(int& count);
 
@@ -97,4 +105,5 @@ private:
     std::map<int32_t, Faults> faults_;
     std::vector<Access> log_;
     BoardDecoder board_;
+    WriteObserver writeObserver_;
 };

@@ -1,0 +1,100 @@
+// Texts of the simulated board; see BoardReadout.h.
+
+#include "core/BoardReadout.h"
+
+#include "core/NumberText.h"
+
+namespace {
+
+constexpr int kLatchLine = 6; // D6 is LE5 and the parallel latch
+constexpr int kSeventhStep = 6;
+
+bool WordHasStep(ControlWord word, int member) {
+    return (StepsOfWord(word)[static_cast<std::size_t>(member)]);
+}
+
+} // namespace
+
+QString DataLineRole(int bit) {
+    switch (bit) {
+    case 0:
+        return QStringLiteral("clock");
+    case 1:
+        return QStringLiteral("data");
+    case kLatchLine:
+        return QStringLiteral("LE%1/latch").arg(bit - 1);
+    default:
+        return QStringLiteral("LE%1").arg(bit - 1);
+    }
+}
+
+QString DataLineCaption(int bit) {
+    return QStringLiteral("D%1\n%2").arg(bit).arg(DataLineRole(bit));
+}
+
+bool DataLineHigh(uint8_t lines, int bit) {
+    return ((lines >> bit) & 1u) != 0;
+}
+
+QString LatchedWordText(ControlWord word, const ModelProfile* model, const QLocale& locale) {
+    // The digits follow the model's steps, plus the 0.25 dB step whenever the
+    // word sets it: a bit on the board is never hidden.
+    ModelProfile digits = model != nullptr ? *model : ModelProfile{};
+    if (WordHasStep(word, kSeventhStep)) {
+        digits.available[kSeventhStep] = true;
+    }
+    const QString binary = WordBinaryText(digits, word);
+    if (model == nullptr) {
+        return QStringLiteral("%1 (no model)").arg(binary);
+    }
+    return QStringLiteral("%1 = %2 dB").arg(binary, NumberText(AttenuationOf(*model, word), locale));
+}
+
+QString SerialDeviceText(const BoardDecoder& board, int le, const ModelProfile* model,
+                         const QLocale& locale) {
+    const BoardDecoder::Latched& device = board.SerialDevice(le);
+    const QString name = QStringLiteral("LE%1: ").arg(le);
+    if (device.loads == 0) {
+        return name + QStringLiteral("nothing latched yet");
+    }
+    return name + LatchedWordText(static_cast<ControlWord>(device.value), model, locale);
+}
+
+ControlWord ParallelDeviceWord(const BoardDecoder& board) {
+    return WordOfParallelLines(board.ParallelDevice().value);
+}
+
+QString ParallelDeviceText(const BoardDecoder& board, const ModelProfile* model,
+                           const QLocale& locale) {
+    const QString name = QStringLiteral("PAR: ");
+    if (board.ParallelDevice().loads == 0) {
+        return name + QStringLiteral("nothing latched yet");
+    }
+    return name + LatchedWordText(ParallelDeviceWord(board), model, locale);
+}
+
+QString BoardAddressText(int32_t base) {
+    return QStringLiteral("Simulated board at port %1").arg(QString::number(base, 16).toUpper());
+}
+
+QString BoardModelText(const ModelProfile* model) {
+    if (model == nullptr) {
+        return QStringLiteral("Model: none chosen in the main window");
+    }
+    return QStringLiteral("Model: %1").arg(model->key);
+}
+
+BoardReadout ReadBoard(const BoardDecoder& board, const ModelProfile* model, const QLocale& locale) {
+    BoardReadout readout;
+    readout.lines = board.Lines();
+    for (int bit = 0; bit < kDataLineCount; ++bit) {
+        readout.lineHigh[static_cast<std::size_t>(bit)] = DataLineHigh(readout.lines, bit);
+    }
+    for (int le = 1; le <= kSerialDeviceCount; ++le) {
+        readout.serial[static_cast<std::size_t>(le - 1)] =
+            SerialDeviceText(board, le, model, locale);
+    }
+    readout.parallel = ParallelDeviceText(board, model, locale);
+    readout.model = BoardModelText(model);
+    return readout;
+}

@@ -1,0 +1,61 @@
+#pragma once
+// Start-up of digital-step-attenuator from its command line: the options, and
+// the program they make (port backend, main window, and with --simulate the
+// simulated board and its Test board window). Without options the program is
+// the designed window on the ppdev port and nothing else.
+
+#include <QStringList>
+#include <memory>
+
+class DialogNotifier;
+class DigitalStepAttenuatorForm;
+class PortAccess;
+class PortIo;
+class SimulatedParallelPort;
+class TestBoardWindow;
+
+struct StartOptions {
+    // The simulated board instead of ppdev: no hardware, no /dev, no root.
+    bool simulate = false;
+};
+
+// The command line read, before any window system is needed: --help and
+// --version answer without a display.
+struct CommandLine {
+    StartOptions options;
+    // --help, --version or a bad option: print `text` (to standard error when
+    // `isError`) and end with `exitCode` instead of starting.
+    bool exitNow = false;
+    int exitCode = 0;
+    bool isError = false;
+    QString text;
+};
+
+// Reads `arguments` (program name first). The application name and version
+// must be set already.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+class Program {
+public:
+    explicit Program(const StartOptions& options);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Loads and shows the main window (and the Test board window beside it).
+    // False when the load failed; its reason has then been shown.
+    bool Start();
+
+    DigitalStepAttenuatorForm& Form() { return *form_; }
+    // nullptr without --simulate.
+    TestBoardWindow* TestBoard() { return testBoard_.get(); }
+    SimulatedParallelPort* SimulatedBoard() { return simulated_; }
+
+private:
+    std::unique_ptr<DialogNotifier> notifier_;
+    std::unique_ptr<PortIo> port_;
+    SimulatedParallelPort* simulated_ = nullptr; // port_, when simulating
+    std::unique_ptr<PortAccess> module_;
+    std::unique_ptr<DigitalStepAttenuatorForm> form_;
+    std::unique_ptr<TestBoardWindow> testBoard_;
+};
