@@ -23,6 +23,10 @@ bool SimulatedParallelPort::Serves(int32_t port) const {
     return port >= base_ && port < base_ + kRegisterCount;
 }
 
+PortStatus SimulatedParallelPort::CheckBase(int32_t base) {
+    return base == base_ ? board_.CheckBase(base) : PortStatus::Unavailable;
+}
+
 PortStatus SimulatedParallelPort::Out32(int32_t port, uint8_t value) {
     return Serves(port) ? board_.Out32(port, value) : PortStatus::Unavailable;
 }
@@ -32,7 +36,7 @@ PortStatus SimulatedParallelPort::Inp32(int32_t port, uint8_t& value) {
 }
 
 std::string SimulatedParallelPort::UnavailableReason(int32_t port) const {
-    if (Serves(port)) {
+    if (port == base_) {
         return board_.UnavailableReason(port);
     }
     return "No parallel port at address " + HexText(port) + ": the simulated board answers at " +
@@ -40,5 +44,5 @@ std::string SimulatedParallelPort::UnavailableReason(int32_t port) const {
 }
 
 PortProblem SimulatedParallelPort::UnavailableProblem(int32_t port) const {
-    return Serves(port) ? board_.UnavailableProblem(port) : PortProblem::NotListed;
+    return port == base_ ? board_.UnavailableProblem(port) : PortProblem::NotListed;
 }

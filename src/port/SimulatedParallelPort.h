@@ -19,6 +19,9 @@ class SimulatedParallelPort : public PortIo {
 public:
     explicit SimulatedParallelPort(int32_t base = kSimulatedBoardBase);
 
+    // Only the simulated port's own base is a port address (37A, the control
+    // register of 378, is not one).
+    PortStatus CheckBase(int32_t base) override;
     PortStatus Out32(int32_t port, uint8_t value) override;
     PortStatus Inp32(int32_t port, uint8_t& value) override;
     std::string UnavailableReason(int32_t port) const override;

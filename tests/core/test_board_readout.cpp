@@ -34,8 +34,8 @@ struct DrivenBoard {
         QVERIFY(SendSerialWord(module, kPort, Steps(on), le, 0.0f, memory));
     }
     void Parallel(std::initializer_list<int> on) {
-        SendParallelWord(module, kPort, Steps(on));
-        QVERIFY(ParallelLatchPulse(module, kPort));
+        const uint8_t word = SendParallelWord(module, kPort, Steps(on));
+        QVERIFY(ParallelLatchPulse(module, kPort, word));
     }
     const BoardDecoder& Board() const { return port.Board(); }
 

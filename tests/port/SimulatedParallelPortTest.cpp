@@ -45,6 +45,20 @@ private slots:
         QCOMPARE(module.WritePortVerified(0x378, 5), int16_t{1});
     }
 
+    // A register of the simulated port typed as the address is no port address:
+    // nothing reaches the board's lines.
+    void aRegisterAddressIsNoParallelPort() {
+        SimulatedParallelPort port;
+        RecordingNotifier user;
+        PortAccess module(port, user);
+        for (const int32_t address : {0x379, 0x37A}) {
+            QCOMPARE(module.WritePortVerified(address, 2), int16_t{0});
+            QCOMPARE(module.ProblemOf(address), PortProblem::NotListed);
+        }
+        QCOMPARE(user.messages.size(), 2);
+        QVERIFY(port.Board().Log().empty());
+    }
+
     // Each Out32 reaches the observer after the board has seen it, failed ones
     // too, in order; an empty observer stops it.
     void observerSeesEveryWriteInOrder() {
