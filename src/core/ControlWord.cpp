@@ -64,6 +64,16 @@ bool WordFitsModel(const ModelProfile& model, ControlWord word) {
     return (word & ~model.availableMask) == 0;
 }
 
+std::optional<int> StepWithWeight(const ModelProfile& model, double weightDb) {
+    for (int member = 0; member < kStepCount; ++member) {
+        const auto m = static_cast<std::size_t>(member);
+        if (model.available[m] && std::abs(model.weights[m] - weightDb) <= kTolerance) {
+            return member;
+        }
+    }
+    return std::nullopt;
+}
+
 AttenuationLookup LookUpAttenuation(const ModelProfile& model, double db) {
     AttenuationLookup lookup;
     if (!std::isfinite(db) || model.resolutionDb <= 0.0) {
