@@ -34,8 +34,12 @@ Subcommand::Subcommand(const QString& name, const QString& synopsis, const QStri
 bool Subcommand::Parse(const QStringList& arguments) {
     // QCommandLineParser takes the first element as the program's name.
     if (!parser_.parse(QStringList{CommandTitle(name_)} + arguments)) {
-        throw CommandFailure{kExitUsage, parser_.errorText() + QStringLiteral(". Run '") +
-                                             CommandTitle(name_) + QStringLiteral(" --help'.")};
+        QString error = parser_.errorText();
+        if (!error.endsWith(QLatin1Char('.'))) {
+            error += QLatin1Char('.');
+        }
+        throw CommandFailure{kExitUsage, error + QStringLiteral(" Run '") + CommandTitle(name_) +
+                                             QStringLiteral(" --help'.")};
     }
     if (parser_.isSet(QStringLiteral("help"))) {
         PrintLine(HelpText());

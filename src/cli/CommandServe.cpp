@@ -4,7 +4,8 @@
 #include "cli/ExitStatus.h"
 
 int RunServeCommand(const QStringList& arguments) {
-    // To be wired to the server: return RunServe(arguments);  (server/Serve.h)
+    // Wiring the server in: #include "server/Serve.h", return RunServe(arguments)
+    // here, and link dsa_cli with dsa_server in cli/CMakeLists.txt.
     static_cast<void>(arguments);
     throw CommandFailure{kExitUnavailable, QStringLiteral("not built")};
 }
