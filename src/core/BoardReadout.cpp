@@ -13,6 +13,26 @@ bool WordHasStep(ControlWord word, int member) {
     return (StepsOfWord(word)[static_cast<std::size_t>(member)]);
 }
 
+// The word's digits: the model's steps, plus the 0.25 dB step whenever the
+// word sets it, so that a bit on the board is never hidden.
+QString WordDigits(ControlWord word, const ModelProfile* model) {
+    ModelProfile digits = model != nullptr ? *model : ModelProfile{};
+    if (WordHasStep(word, kSeventhStep)) {
+        digits.available[kSeventhStep] = true;
+    }
+    return WordBinaryText(digits, word);
+}
+
+DeviceReadout ReadoutOf(int le, ControlWord word, int loads, const ModelProfile& model) {
+    DeviceReadout readout;
+    readout.le = le;
+    readout.word = word;
+    readout.loads = loads;
+    readout.binary = WordDigits(word, &model);
+    readout.db = AttenuationOf(model, word);
+    return readout;
+}
+
 } // namespace
 
 QString DataLineRole(int bit) {
@@ -37,13 +57,7 @@ bool DataLineHigh(uint8_t lines, int bit) {
 }
 
 QString LatchedWordText(ControlWord word, const ModelProfile* model, const QLocale& locale) {
-    // The digits follow the model's steps, plus the 0.25 dB step whenever the
-    // word sets it: a bit on the board is never hidden.
-    ModelProfile digits = model != nullptr ? *model : ModelProfile{};
-    if (WordHasStep(word, kSeventhStep)) {
-        digits.available[kSeventhStep] = true;
-    }
-    const QString binary = WordBinaryText(digits, word);
+    const QString binary = WordDigits(word, model);
     if (model == nullptr) {
         return QStringLiteral("%1 (no model)").arg(binary);
     }
@@ -97,4 +111,38 @@ BoardReadout ReadBoard(const BoardDecoder& board, const ModelProfile* model, con
     readout.parallel = ParallelDeviceText(board, model, locale);
     readout.model = BoardModelText(model);
     return readout;
+}
+
+DeviceReadout SerialDeviceReadout(const BoardDecoder& board, int le, const ModelProfile& model) {
+    if (le < 1 || le > kSerialDeviceCount) {
+        DeviceReadout none;
+        none.le = le;
+        return none;
+    }
+    const BoardDecoder::Latched& device = board.SerialDevice(le);
+    // The shift register holds step 5 in bit 5 down to step 0 in bit 0: the word itself.
+    return ReadoutOf(le, static_cast<ControlWord>(device.value & 0x3Fu), device.loads, model);
+}
+
+DeviceReadout ParallelDeviceReadout(const BoardDecoder& board, const ModelProfile& model) {
+    return ReadoutOf(0, ParallelDeviceWord(board), board.ParallelDevice().loads, model);
+}
+
+DeviceReadout DeviceReadoutFor(const BoardDecoder& board, const ModelProfile& model, int le) {
+    return model.IsParallel() ? ParallelDeviceReadout(board, model)
+                              : SerialDeviceReadout(board, le, model);
+}
+
+QString DeviceName(const DeviceReadout& readout) {
+    return readout.le == 0 ? QStringLiteral("parallel") : QStringLiteral("LE%1").arg(readout.le);
+}
+
+QString ReadoutText(const DeviceReadout& readout, const QLocale& locale) {
+    return QStringLiteral("%1: %2 = %3 dB")
+        .arg(DeviceName(readout), readout.binary, NumberText(readout.db, locale));
+}
+
+QString LatchedText(const DeviceReadout& readout, const QLocale& locale) {
+    return QStringLiteral("%1 latched %2 = %3 dB")
+        .arg(DeviceName(readout), readout.binary, NumberText(readout.db, locale));
 }

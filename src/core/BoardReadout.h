@@ -54,3 +54,28 @@ struct BoardReadout {
 };
 BoardReadout ReadBoard(const BoardDecoder& board, const ModelProfile* model,
                        const QLocale& locale = QLocale());
+
+// One device's latched word as values, for a front end that reports it after
+// each Load (the command line's text and JSON).
+struct DeviceReadout {
+    int le = 0;           // LE line 1 to 6; 0 for the parallel device
+    ControlWord word = 0; // bit i is step member i
+    QString binary;       // the word's digits, as LatchedWordText writes them
+    double db = 0.0;      // the attenuation the word means on the model
+    int loads = 0;        // how many times the device was loaded
+};
+
+// The device on LE line `le` (1 to 6), read as a device of `model`.
+DeviceReadout SerialDeviceReadout(const BoardDecoder& board, int le, const ModelProfile& model);
+// The parallel device, read as a device of `model`.
+DeviceReadout ParallelDeviceReadout(const BoardDecoder& board, const ModelProfile& model);
+// The device `model` is loaded through: LE line `le` for a serial model, the
+// parallel device for a parallel one.
+DeviceReadout DeviceReadoutFor(const BoardDecoder& board, const ModelProfile& model, int le);
+
+// "LE3" or "parallel".
+QString DeviceName(const DeviceReadout& readout);
+// "LE3: 001110 = 7 dB"
+QString ReadoutText(const DeviceReadout& readout, const QLocale& locale = QLocale());
+// "LE3 latched 001110 = 7 dB"
+QString LatchedText(const DeviceReadout& readout, const QLocale& locale = QLocale());

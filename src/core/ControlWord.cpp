@@ -10,7 +10,7 @@ namespace {
 constexpr double kTolerance = 1e-9;
 
 bool HasStep(ControlWord word, int member) {
-    return (word >> member & 1u) != 0;
+    return (static_cast<unsigned>(word) >> member & 1u) != 0;
 }
 
 // The word that makes `units` times the model's resolution. The available steps
@@ -62,6 +62,16 @@ double AttenuationOf(const ModelProfile& model, ControlWord word) {
 
 bool WordFitsModel(const ModelProfile& model, ControlWord word) {
     return (word & ~model.availableMask) == 0;
+}
+
+std::optional<int> StepWithWeight(const ModelProfile& model, double weightDb) {
+    for (int member = 0; member < kStepCount; ++member) {
+        const auto m = static_cast<std::size_t>(member);
+        if (model.available[m] && std::abs(model.weights[m] - weightDb) <= kTolerance) {
+            return member;
+        }
+    }
+    return std::nullopt;
 }
 
 AttenuationLookup LookUpAttenuation(const ModelProfile& model, double db) {

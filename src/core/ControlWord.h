@@ -24,6 +24,11 @@ double AttenuationOf(const ModelProfile& model, ControlWord word);
 // True when `word` switches on only steps the model has.
 bool WordFitsModel(const ModelProfile& model, ControlWord word);
 
+// The step member the model has whose weight is `weightDb` dB, as the window
+// labels its steps (0.25 to 16 dB, or 1 to 32 dB for the cascaded model);
+// nullopt when the model has no such step.
+std::optional<int> StepWithWeight(const ModelProfile& model, double weightDb);
+
 // How an asked attenuation maps onto a model.
 struct AttenuationLookup {
     // The word that makes exactly `db`, when the model can make it.

@@ -1,0 +1,69 @@
+// Start-time error of the core's timed sequence on the simulated board.
+#include "SweepTiming.h"
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
+
+#include "core/ControlWord.h"
+#include "core/Load.h"
+#include "core/Sequence.h"
+#include "port/PortAccess.h"
+#include "port/SimulatedBoard.h"
+
+namespace {
+
+class SilentNotifier : public UserNotifier {
+public:
+    void Beep() override {}
+    void ShowMessage(const std::string&) override {}
+};
+
+double Percentile(const std::vector<double>& sorted, double fraction) {
+    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(sorted.size() - 1));
+    return sorted[index];
+}
+
+} // namespace
+
+StartErrors MeasureSweep(std::chrono::nanoseconds dwell, std::size_t steps) {
+    SimulatedPort port(0x378);
+    SilentNotifier notifier;
+    PortAccess access(port, notifier);
+    LeMemoryTable memory{};
+    SequencePlan plan;
+    plan.dwell = dwell;
+    plan.repeat = 1;
+    for (std::size_t i = 0; i < steps; ++i) {
+        plan.values.push_back(0.5 * static_cast<double>(i % 64));
+    }
+    std::vector<double> errors;
+    errors.reserve(steps);
+    std::chrono::steady_clock::time_point first;
+    std::chrono::steady_clock::time_point last;
+    const std::atomic<bool> stop{false};
+    RunSequence(plan, stop, [&](const SequenceStep& step) {
+        errors.push_back(std::chrono::duration<double, std::micro>(step.actual - step.planned).count());
+        if (step.number == 0) {
+            first = step.planned;
+        }
+        last = step.actual;
+        const auto word = static_cast<ControlWord>(step.number % 64);
+        Load(access, 0x378, InterfaceClass::Serial, StepsOfWord(word), 1, 0.0f, memory);
+        port.ClearLog();
+        return true;
+    });
+    StartErrors result;
+    result.steps = errors.size();
+    if (errors.empty()) {
+        return result;
+    }
+    result.lastStepUs =
+        std::chrono::duration<double, std::micro>(last - first).count() -
+        std::chrono::duration<double, std::micro>(dwell).count() * static_cast<double>(steps - 1);
+    std::sort(errors.begin(), errors.end());
+    result.medianUs = Percentile(errors, 0.5);
+    result.p99Us = Percentile(errors, 0.99);
+    result.worstUs = errors.back();
+    return result;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The board a dsactl command loads: the port backend (a parallel port through
+// ppdev, or the simulated board), verified port access, and the core's board
+// session with the chosen model and LE line. Turns what a Load found into the
+// command's exit status.
+
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+#include "cli/ExitStatus.h"
+#include "core/BoardReadout.h"
+#include "core/BoardSession.h"
+#include "port/PortAccess.h"
+#include "port/UserNotifier.h"
+
+class PpdevPort;
+class SimulatedParallelPort;
+
+// Keeps what the port layer would have shown in a message box; dsactl reports
+// a failure in its own single line.
+class CollectingNotifier : public UserNotifier {
+public:
+    void Beep() override { ++beeps; }
+    void ShowMessage(const std::string& text) override { messages << QString::fromStdString(text); }
+
+    int beeps = 0;
+    QStringList messages;
+};
+
+struct LoadReport {
+    ControlWord word = 0;
+    bool verified = false;
+    // What the simulated board's device latched after the Load.
+    std::optional<DeviceReadout> board;
+};
+
+class BoardLink {
+public:
+    // `le` 1 to 6 for a serial model (ignored for a parallel one).
+    BoardLink(bool simulate, int32_t port, const ModelProfile& model, int le);
+    ~BoardLink();
+
+    BoardLink(const BoardLink&) = delete;
+    BoardLink& operator=(const BoardLink&) = delete;
+
+    // Loads `word`. Throws CommandFailure when the port cannot be used (status
+    // after the kind of fault) or the device was never latched because a data
+    // write did not verify (74). A latched Load whose other writes did not all
+    // verify returns with verified false; the caller decides.
+    LoadReport Load(ControlWord word);
+
+    bool Simulated() const { return simulated_ != nullptr; }
+
+private:
+    // Set while io_ is made, so declared in front of it.
+    SimulatedParallelPort* simulated_ = nullptr;
+    PpdevPort* ppdev_ = nullptr;
+    std::unique_ptr<PortIo> io_;
+    CollectingNotifier notifier_;
+    PortAccess access_;
+    BoardSession session_;
+    const ModelProfile& model_;
+    int le_;
+};
+
+// The failure for Loads that latched but did not verify every write.
+CommandFailure UnverifiedFailure(int32_t port, int unverifiedLoads, int loads);

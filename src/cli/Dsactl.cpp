@@ -1,0 +1,115 @@
+// Dispatching dsactl's subcommands, the overall help and the version.
+#include "cli/Dsactl.h"
+
+#include <QSet>
+
+#include "cli/Commands.h"
+#include "cli/ExitStatus.h"
+#include "cli/Output.h"
+
+#ifndef DSA_VERSION
+#define DSA_VERSION "unknown"
+#endif
+
+namespace {
+
+struct CommandEntry {
+    const char* name;
+    int (*run)(const QStringList&);
+    const char* summary;
+};
+
+const CommandEntry kCommands[] = {
+    {"models", RunModels, "list the models, with position, key, interface, steps, range"},
+    {"ports", RunPorts, "list the parallel ports and whether you can use them now"},
+    {"set", RunSet, "load one attenuation, step list or control word"},
+    {"sweep", RunSweep, "step from one attenuation to another on a timed schedule"},
+    {"hop", RunHop, "hop through a list of attenuations on a timed schedule"},
+    {"serve", RunServeCommand, "run the instrument server (SCPI over TCP)"},
+};
+
+QString OverallHelp() {
+    QString text = QStringLiteral(
+        "Usage: dsactl [--simulate] [--port HEX] <command> [options]\n"
+        "Drives a digital step attenuator on a parallel-port test board without the window.\n"
+        "\n"
+        "Commands:\n");
+    for (const CommandEntry& entry : kCommands) {
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QLatin1String(entry.name), -7)
+                    .arg(QLatin1String(entry.summary));
+    }
+    text += QStringLiteral(
+        "\n"
+        "Options for every command (before or after its name):\n"
+        "  --simulate   drive the simulated board instead of a parallel port\n"
+        "  --port HEX   printer-port base address in hex (default: IOaddress.001 in the\n"
+        "               current folder; 378 with --simulate)\n"
+        "  -h, --help   show help (after a command: that command's help)\n"
+        "  --version    show the version\n"
+        "\n"
+        "Models are named by list position (1 to 28, counted from 1) or key.\n"
+        "Exit status: 0 success, 64 bad usage, 65 a value the model cannot make or out of\n"
+        "range, 69 port not there, 74 a write never verified, 75 port busy, 77 no\n"
+        "permission.\n"
+        "Run 'dsactl <command> --help' for a command's options.");
+    return text;
+}
+
+// Options of any subcommand that take a value, so that a value standing in
+// front of the subcommand's name is not taken for the name.
+bool TakesValue(const QString& argument) {
+    static const QSet<QString> options{
+        QStringLiteral("--port"),  QStringLiteral("--model"),  QStringLiteral("--db"),
+        QStringLiteral("--steps"), QStringLiteral("--word"),   QStringLiteral("--le"),
+        QStringLiteral("--from"),  QStringLiteral("--to"),     QStringLiteral("--step"),
+        QStringLiteral("--dwell"), QStringLiteral("--repeat"), QStringLiteral("--on-stop"),
+        QStringLiteral("--list")};
+    return options.contains(argument);
+}
+
+} // namespace
+
+int RunDsactl(const QStringList& arguments) {
+    const QStringList rest = arguments.mid(1);
+    qsizetype commandAt = -1;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        if (!rest[i].startsWith(QLatin1Char('-'))) {
+            commandAt = i;
+            break;
+        }
+        if (TakesValue(rest[i])) {
+            ++i;
+        }
+    }
+    if (commandAt < 0) {
+        if (rest.contains(QStringLiteral("--version"))) {
+            PrintLine(QStringLiteral("dsactl " DSA_VERSION));
+            return kExitOk;
+        }
+        if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h"))) {
+            PrintLine(OverallHelp());
+            return kExitOk;
+        }
+        PrintError(QStringLiteral("dsactl: no command given. Run 'dsactl --help' for the list "
+                                  "(models, ports, set, sweep, hop, serve)."));
+        return kExitUsage;
+    }
+    const QString name = rest[commandAt];
+    QStringList commandArguments = rest;
+    commandArguments.removeAt(commandAt);
+    for (const CommandEntry& entry : kCommands) {
+        if (name == QLatin1String(entry.name)) {
+            try {
+                return entry.run(commandArguments);
+            } catch (const CommandFailure& failure) {
+                PrintError(QStringLiteral("dsactl %1: %2").arg(name, failure.message));
+                return failure.status;
+            }
+        }
+    }
+    PrintError(QStringLiteral("dsactl: unknown command '%1'. Run 'dsactl --help' for the list "
+                              "(models, ports, set, sweep, hop, serve).")
+                   .arg(name));
+    return kExitUsage;
+}
