@@ -290,7 +290,7 @@ bool Instrument::LoadReported(ControlWord word, ClientStatus* client) {
                          detail.c_str());
         }
     };
-    if (result.problem != PortProblem::None || !result.outcome.latched) {
+    if (result.problem != PortProblem::None) {
         std::string reason = result.reason;
         if (reason.empty() && !messages.empty()) {
             reason = messages.front();
@@ -299,7 +299,8 @@ bool Instrument::LoadReported(ControlWord word, ClientStatus* client) {
         return false;
     }
     if (!result.outcome.verified) {
-        std::string detail;
+        // A data write that does not read back ends a transfer before the latch.
+        std::string detail = result.outcome.latched ? "" : "nothing was latched";
         for (const std::string& message : messages) {
             detail += (detail.empty() ? "" : "; ") + message;
         }
