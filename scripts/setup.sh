@@ -11,6 +11,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     # fonts metric-compatible with the window's designed faces
     fonts-liberation fontconfig
+    # a real SCPI client for the instrument server's tests
+    python3 python3-pyvisa python3-pyvisa-py
     # headless display for the smoke test and the screenshot
     xvfb xauth x11-utils imagemagick
     # a real Linux kernel with parallel ports for the port layer's guest test
