@@ -40,7 +40,7 @@ void ClientConnection::Serve() {
         const qsizetype end = input_.indexOf('\n');
         if (end < 0) {
             if (socket_->bytesAvailable() <= 0) {
-                return;
+                break;
             }
             const QByteArray more = socket_->read(kReadChunk);
             if (discarding_) {
@@ -74,4 +74,7 @@ void ClientConnection::Serve() {
             socket_->write(*reply + '\n');
         }
     }
+    // Hand the replies to the system now: Qt closes a socket as soon as it
+    // reads the client's end of stream, and would drop what it still holds.
+    socket_->flush();
 }

@@ -275,14 +275,21 @@ class Clients(ServerTestCase):
             self.assertEqual(inst.query("*IDN?").split(",")[1], "dsactl")
         self.assertRunning()
 
-    def test_one_shot_line_from_a_closing_client(self):
-        sock = self.raw()
-        sock.sendall(b"MOD 5;LE 4;ATT 2\n")
-        sock.shutdown(socket.SHUT_WR)
-        sock.recv(10)
-        inst = self.open()
-        self.assertEqual(inst.query("BOARD:LATC? 4"), "2,4")
-
+    def test_one_shot_lines_from_a_closing_client(self):
+        # As `printf ... | nc -N`: the lines arrive with the end of the stream,
+        # and their replies still come back.
+        for _ in range(20):
+            sock = self.raw()
+            sock.sendall(b"MOD 5;LE 4;ATT 2\nBOARD:LATC? 4;ATT?\n")
+            sock.shutdown(socket.SHUT_WR)
+            received = b""
+            while True:
+                more = sock.recv(100)
+                if not more:
+                    break
+                received += more
+            self.assertEqual(received, b"2,4;2\n")
+            sock.close()
 
 if __name__ == "__main__":
     if len(sys.argv) < 2:
