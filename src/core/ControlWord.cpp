@@ -10,7 +10,7 @@ namespace {
 constexpr double kTolerance = 1e-9;
 
 bool HasStep(ControlWord word, int member) {
-    return (word >> member & 1u) != 0;
+    return ((word >> member) & 1) != 0;
 }
 
 // The word that makes `units` times the model's resolution. The available steps

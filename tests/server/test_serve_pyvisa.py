@@ -235,7 +235,7 @@ class Clients(ServerTestCase):
 
     def test_over_long_line(self):
         sock = self.raw()
-        sock.sendall(b"ATT?" + b" " * 5000 + b"\n*IDN?\n")
+        sock.sendall(b"ATT?" + b" " * 5000 + b"\n*IDN?\r\n")
         self.assertTrue(sock.recv(200).decode().startswith("DSA Project,dsactl"))
         sock.sendall(b"SYST:ERR?\n")
         self.assertTrue(sock.recv(200).startswith(b'-223,"Too much data'))
