@@ -291,6 +291,34 @@ class Clients(ServerTestCase):
             self.assertEqual(received, b"2,4;2\n")
             sock.close()
 
+class CommandLine(unittest.TestCase):
+    def run_serve(self, *arguments):
+        return subprocess.run([DSACTL, "serve", *arguments], capture_output=True, text=True,
+                              timeout=10)
+
+    def test_help(self):
+        done = self.run_serve("--help")
+        self.assertEqual(done.returncode, 0)
+        self.assertIn("--listen ADDR:PORT", done.stdout)
+
+    def test_bad_usage(self):
+        for arguments in (["--bogus"], ["--listen", "1.2.3"], ["--listen", "127.0.0.1:70000"],
+                          ["--port", "0x378"], ["extra"]):
+            with self.subTest(arguments=arguments):
+                done = self.run_serve(*arguments)
+                self.assertEqual(done.returncode, 64)
+                self.assertEqual(len(done.stderr.splitlines()), 1, done.stderr)
+
+    def test_address_in_use(self):
+        holder = socket.socket()
+        holder.bind(("127.0.0.1", 0))
+        holder.listen()
+        self.addCleanup(holder.close)
+        done = self.run_serve("--simulate", "--listen", "127.0.0.1:%d" % holder.getsockname()[1])
+        self.assertEqual(done.returncode, 75)
+        self.assertIn("cannot listen", done.stderr)
+
+
 if __name__ == "__main__":
     if len(sys.argv) < 2:
         sys.exit(__doc__)
