@@ -31,6 +31,11 @@ ClientConnection::ClientConnection(QTcpSocket* socket, Instrument& instrument, Q
     Serve();
 }
 
+ClientConnection::~ClientConnection() {
+    // The socket, deleted after this object, must not call back into it.
+    socket_->disconnect(this);
+}
+
 bool ClientConnection::Stalled() const {
     return socket_->bytesToWrite() > ScpiServer::kOutputLimit;
 }

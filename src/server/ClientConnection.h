@@ -16,6 +16,7 @@ class ClientConnection : public QObject {
 public:
     // Takes over `socket`; deletes itself when the client goes away.
     ClientConnection(QTcpSocket* socket, Instrument& instrument, QObject* parent);
+    ~ClientConnection() override;
 
 private:
     // Runs the complete lines received so far, while the client reads its replies.
