@@ -35,6 +35,8 @@ display_packages=(
 )
 
 test_packages=(
+    # a real SCPI client for the instrument server's tests
+    python3 python3-pyvisa python3-pyvisa-py
     # a real Linux kernel with parallel ports for the port layer's guest test
     qemu-system-x86 linux-image-amd64 busybox-static cpio gzip
 )

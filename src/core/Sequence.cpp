@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -56,30 +57,54 @@ bool WaitUntil(std::chrono::steady_clock::time_point deadline, const std::atomic
     }
 }
 
+SequenceCursor::SequenceCursor(SequencePlan plan, std::chrono::steady_clock::time_point start)
+    : plan_(std::move(plan)), start_(start) {
+    Place();
+}
+
+bool SequenceCursor::AtEnd() const {
+    return plan_.values.empty() || (plan_.repeat != 0 && step_.cycle >= plan_.repeat);
+}
+
+void SequenceCursor::Advance() {
+    if (AtEnd()) {
+        return;
+    }
+    ++step_.number;
+    if (++step_.index == plan_.values.size()) {
+        step_.index = 0;
+        ++step_.cycle;
+    }
+    Place();
+}
+
+void SequenceCursor::Place() {
+    if (!plan_.values.empty()) {
+        step_.db = plan_.values[step_.index];
+    }
+    step_.planned = start_ + plan_.dwell * static_cast<long long>(step_.number);
+}
+
+std::chrono::steady_clock::time_point SequenceCursor::End() const {
+    return start_ + plan_.dwell * static_cast<long long>(step_.number);
+}
+
 SequenceEnd RunSequence(const SequencePlan& plan, const std::atomic<bool>& stop,
                         const std::function<bool(const SequenceStep&)>& onStep) {
     if (plan.values.empty()) {
         return SequenceEnd::Completed;
     }
-    const auto start = std::chrono::steady_clock::now();
-    SequenceStep step;
-    for (long cycle = 0; plan.repeat == 0 || cycle < plan.repeat; ++cycle) {
-        for (std::size_t index = 0; index < plan.values.size(); ++index) {
-            step.cycle = cycle;
-            step.index = index;
-            step.db = plan.values[index];
-            step.planned = start + plan.dwell * static_cast<long long>(step.number);
-            if (!WaitUntil(step.planned, stop)) {
-                return SequenceEnd::Stopped;
-            }
-            step.actual = std::chrono::steady_clock::now();
-            if (!onStep(step)) {
-                return SequenceEnd::Failed;
-            }
-            ++step.number;
+    SequenceCursor cursor(plan, std::chrono::steady_clock::now());
+    for (; !cursor.AtEnd(); cursor.Advance()) {
+        SequenceStep step = cursor.Step();
+        if (!WaitUntil(step.planned, stop)) {
+            return SequenceEnd::Stopped;
+        }
+        step.actual = std::chrono::steady_clock::now();
+        if (!onStep(step)) {
+            return SequenceEnd::Failed;
         }
     }
     // The last value keeps its dwell before the run counts as done.
-    const auto end = start + plan.dwell * static_cast<long long>(step.number);
-    return WaitUntil(end, stop) ? SequenceEnd::Completed : SequenceEnd::Stopped;
+    return WaitUntil(cursor.End(), stop) ? SequenceEnd::Completed : SequenceEnd::Stopped;
 }

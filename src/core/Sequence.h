@@ -36,6 +36,31 @@ struct SequencePlan {
 
 enum class SequenceEnd { Completed, Stopped, Failed };
 
+// Walks a plan one step at a time without waiting, for a caller that keeps its
+// own clock (the instrument server runs its steps from an event loop). Step n
+// is due at start + n * dwell, the same deadlines RunSequence waits for.
+class SequenceCursor {
+public:
+    SequenceCursor(SequencePlan plan, std::chrono::steady_clock::time_point start);
+
+    // True once every pass through the values was taken (never, for a plan
+    // that repeats until stopped; at once for a plan without values).
+    bool AtEnd() const;
+    // The step under the cursor: number, index, cycle, value and its deadline.
+    // Only while not AtEnd().
+    const SequenceStep& Step() const { return step_; }
+    void Advance();
+    // When the run counts as done once AtEnd(): the last value has kept its dwell.
+    std::chrono::steady_clock::time_point End() const;
+
+private:
+    void Place();
+
+    SequencePlan plan_;
+    std::chrono::steady_clock::time_point start_;
+    SequenceStep step_;
+};
+
 // Runs `plan`: waits for each step's deadline, then calls `onStep`, which loads
 // the value and returns false to end the run (a failed Load). `stop` is looked
 // at while waiting and between steps: once set, the run ends after the step

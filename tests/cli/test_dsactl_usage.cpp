@@ -92,7 +92,8 @@ private slots:
             "--list 'abc' is not a number of dB");
         row("hop negative value", {sim, "hop", "--model", "5", "--list", "1,-2", "--dwell", "1"}, 65,
             "-2 dB is outside the range");
-        row("serve not built", {"serve"}, 69, "dsactl serve: not built");
+        row("serve bad listen address", {"serve", "--listen", "nowhere"}, 64,
+            "dsactl serve: --listen takes ADDR:PORT");
     }
 
     void badInputFails() {

@@ -1,0 +1,292 @@
+// The SWEep subsystem, INITiate and ABORt: a timed sequence on the board.
+
+#include "server/Instrument.h"
+
+#include <chrono>
+#include <cmath>
+
+#include "server/InstrumentCall.h"
+#include "server/SweepClock.h"
+
+using namespace scpi;
+
+namespace {
+
+// The shortest sweep dwell: the event loop must get time between steps.
+constexpr double kShortestDwell = 0.001;
+constexpr double kLongestDwell = 3600.0;
+constexpr long kMostPasses = 1000000000L;
+constexpr std::size_t kMostSweepPoints = 100000;
+
+} // namespace
+
+// SWEep, INITiate, ABORt
+
+void Instrument::SetSweepStart(Call& call) {
+    if (!call.Expect(1, 1)) {
+        return;
+    }
+    if (const std::optional<double> db = DbParameter(call, call.unit.params[0])) {
+        if (*db < 0) {
+            call.Fail(kDataOutOfRange, QStringLiteral("attenuation is 0 dB or more"));
+            return;
+        }
+        sweep_.start = *db;
+    }
+}
+
+void Instrument::SweepStartQuery(Call& call) {
+    if (call.Expect(0, 0)) {
+        call.reply = NumberReply(sweep_.start);
+    }
+}
+
+void Instrument::SetSweepStop(Call& call) {
+    if (!call.Expect(1, 1)) {
+        return;
+    }
+    if (const std::optional<double> db = DbParameter(call, call.unit.params[0])) {
+        if (*db < 0) {
+            call.Fail(kDataOutOfRange, QStringLiteral("attenuation is 0 dB or more"));
+            return;
+        }
+        sweep_.stop = *db;
+    }
+}
+
+void Instrument::SweepStopQuery(Call& call) {
+    if (call.Expect(0, 0)) {
+        call.reply = NumberReply(sweep_.stop);
+    }
+}
+
+void Instrument::SetSweepStep(Call& call) {
+    if (!call.Expect(1, 1)) {
+        return;
+    }
+    int error = 0;
+    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::Decibel, error);
+    if (!number || number->kind == Number::Kind::Infinity) {
+        call.Fail(number ? kIllegalParameterValue : error);
+        return;
+    }
+    double step = number->value;
+    if (number->kind != Number::Kind::Value) {
+        const ModelProfile* model = RequireModel(call);
+        if (model == nullptr) {
+            return;
+        }
+        step = number->kind == Number::Kind::Minimum ? model->resolutionDb : model->maxDb;
+    }
+    if (!(step > 0)) {
+        call.Fail(kDataOutOfRange, QStringLiteral("the step is more than 0 dB"));
+        return;
+    }
+    sweep_.step = step;
+}
+
+void Instrument::SweepStepQuery(Call& call) {
+    if (call.Expect(0, 0)) {
+        call.reply = NumberReply(sweep_.step);
+    }
+}
+
+void Instrument::SetSweepDwell(Call& call) {
+    if (!call.Expect(1, 1)) {
+        return;
+    }
+    int error = 0;
+    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::Second, error);
+    if (!number || number->kind == Number::Kind::Infinity) {
+        call.Fail(number ? kIllegalParameterValue : error);
+        return;
+    }
+    double seconds = number->value;
+    if (number->kind == Number::Kind::Minimum) {
+        seconds = kShortestDwell;
+    } else if (number->kind == Number::Kind::Maximum) {
+        seconds = kLongestDwell;
+    }
+    if (seconds < kShortestDwell - 1e-12 || seconds > kLongestDwell) {
+        call.Fail(kDataOutOfRange, QStringLiteral("the dwell is 1 ms to 3600 s"));
+        return;
+    }
+    sweep_.dwellSeconds = seconds;
+}
+
+void Instrument::SweepDwellQuery(Call& call) {
+    if (call.Expect(0, 0)) {
+        call.reply = NumberReply(sweep_.dwellSeconds);
+    }
+}
+
+void Instrument::SetSweepList(Call& call) {
+    if (!call.Expect(1, static_cast<int>(kMostSweepPoints))) {
+        return;
+    }
+    std::vector<double> list;
+    for (const QByteArray& param : call.unit.params) {
+        const std::optional<double> db = DbParameter(call, param);
+        if (!db) {
+            return;
+        }
+        if (*db < 0) {
+            call.Fail(kDataOutOfRange, QStringLiteral("attenuation is 0 dB or more"));
+            return;
+        }
+        list.push_back(*db);
+    }
+    sweep_.list = std::move(list);
+}
+
+void Instrument::SweepListQuery(Call& call) {
+    if (!call.Expect(0, 0)) {
+        return;
+    }
+    QList<QByteArray> values;
+    for (const double db : sweep_.list) {
+        values.append(NumberReply(db));
+    }
+    call.reply = values.join(',');
+}
+
+void Instrument::SetSweepMode(Call& call) {
+    if (!call.Expect(1, 1)) {
+        return;
+    }
+    const QByteArray mode = call.unit.params[0].toUpper();
+    if (MatchesMnemonic(mode, "LINear")) {
+        sweep_.listMode = false;
+    } else if (mode == "LIST") {
+        sweep_.listMode = true;
+    } else {
+        call.Fail(kIllegalParameterValue, QStringLiteral("LIN or LIST"));
+    }
+}
+
+void Instrument::SweepModeQuery(Call& call) {
+    if (call.Expect(0, 0)) {
+        call.reply = sweep_.listMode ? "LIST" : "LIN";
+    }
+}
+
+void Instrument::SetSweepCount(Call& call) {
+    if (!call.Expect(1, 1)) {
+        return;
+    }
+    int error = 0;
+    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::None, error);
+    if (!number) {
+        call.Fail(error);
+        return;
+    }
+    switch (number->kind) {
+    case Number::Kind::Minimum:
+        sweep_.count = 1;
+        return;
+    case Number::Kind::Maximum:
+    case Number::Kind::Infinity:
+        sweep_.count = 0;
+        return;
+    case Number::Kind::Value:
+        break;
+    }
+    const double count = number->value;
+    if (count != std::floor(count) || count < 1 || count > static_cast<double>(kMostPasses)) {
+        call.Fail(kDataOutOfRange, QStringLiteral("the count is 1 to %1 or INF").arg(kMostPasses));
+        return;
+    }
+    sweep_.count = static_cast<long>(count);
+}
+
+void Instrument::SweepCountQuery(Call& call) {
+    if (call.Expect(0, 0)) {
+        call.reply = sweep_.count == 0 ? QByteArray("INF") : QByteArray::number(sweep_.count);
+    }
+}
+
+std::optional<std::vector<double>> Instrument::SweepPoints(Call* call) const {
+    if (sweep_.listMode) {
+        if (sweep_.list.empty() && call != nullptr) {
+            call->Fail(kSettingsConflict, QStringLiteral("the sweep list is empty"));
+            return std::nullopt;
+        }
+        return sweep_.list;
+    }
+    std::optional<std::vector<double>> values =
+        SweepValues(sweep_.start, sweep_.stop, sweep_.step, kMostSweepPoints);
+    if (!values && call != nullptr) {
+        call->Fail(kDataOutOfRange, QStringLiteral("more than %1 points").arg(kMostSweepPoints));
+    }
+    return values;
+}
+
+void Instrument::SweepPointsQuery(Call& call) {
+    if (!call.Expect(0, 0)) {
+        return;
+    }
+    if (const std::optional<std::vector<double>> values = SweepPoints(&call)) {
+        call.reply = QByteArray::number(static_cast<qulonglong>(values->size()));
+    }
+}
+
+void Instrument::SweepStateQuery(Call& call) {
+    if (call.Expect(0, 0)) {
+        call.reply = SweepRunning() ? "1" : "0";
+    }
+}
+
+void Instrument::Initiate(Call& call) {
+    if (!call.Expect(0, 0)) {
+        return;
+    }
+    if (SweepRunning()) {
+        call.Fail(kInitIgnored, SweepRunningDetail());
+        return;
+    }
+    if (RequireModel(call) == nullptr) {
+        return;
+    }
+    const std::optional<std::vector<double>> values = SweepPoints(&call);
+    if (!values) {
+        return;
+    }
+    // Every value is checked before the first is sent.
+    std::vector<ControlWord> words;
+    for (const double db : *values) {
+        const std::optional<ControlWord> word = WordFor(call, db);
+        if (!word) {
+            return;
+        }
+        words.push_back(*word);
+    }
+    sweepWords_ = std::move(words);
+    sweepOwner_ = call.owner;
+    SequencePlan plan;
+    plan.values = *values;
+    plan.dwell = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::duration<double>(sweep_.dwellSeconds));
+    plan.repeat = sweep_.count;
+    // A sweep belongs to the instrument, not to the connection that started
+    // it: it keeps running when that client goes away, until its count is
+    // done or any client sends ABORt (or *RST). Its errors go to the client
+    // that started it while that one is connected, else to standard error.
+    clock_->Start(
+        plan,
+        [this](const SequenceStep& step) {
+            const std::shared_ptr<ClientStatus> owner = sweepOwner_.lock();
+            return LoadReported(sweepWords_[step.index], owner.get());
+        },
+        [this](SequenceEnd end) { SweepEnded(end); });
+}
+
+void Instrument::SweepEnded(SequenceEnd end) {
+    static_cast<void>(end);
+    sweepOwner_.reset();
+}
+
+void Instrument::Abort(Call& call) {
+    if (call.Expect(0, 0)) {
+        AbortSweep();
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+// How a SCPI command line is written: program message units separated by ";",
+// each a header (":"-separated nodes, "*" for common commands, "?" for a query)
+// and comma-separated parameters; numbers in decimal, exponent or #H/#Q/#B
+// form with MIN/MAX/INF keywords and unit suffixes. Text only: nothing here
+// knows a command.
+
+#include <QByteArray>
+#include <QList>
+#include <optional>
+
+namespace scpi {
+
+// One program message unit, split up.
+struct MessageUnit {
+    QList<QByteArray> nodes; // header nodes, upper case, without ":" and "?"
+    bool absolute = false;   // the header began with ":"
+    bool common = false;     // a "*" command: one node such as "*IDN"
+    bool query = false;
+    QList<QByteArray> params; // trimmed, quotes kept
+    int error = 0;            // a syntax error found while splitting (-102)
+};
+
+// Splits a line (without its LF) at the ";" that lie outside quotes. Blank
+// units (an empty line, a trailing ";") are left out.
+QList<QByteArray> SplitUnits(const QByteArray& line);
+
+// Splits one unit into header and parameters.
+MessageUnit ParseUnit(const QByteArray& text);
+
+// True when a header node as typed matches a mnemonic written with its short
+// form in capitals ("ATTenuation" matches "ATT" and "ATTENUATION").
+bool MatchesMnemonic(const QByteArray& node, const char* mnemonic);
+
+// A quoted string parameter without its quotes (doubled quotes made single);
+// nullopt when `param` is not a quoted string.
+std::optional<QByteArray> Unquote(const QByteArray& param);
+
+// A numeric parameter.
+struct Number {
+    enum class Kind { Value, Minimum, Maximum, Infinity };
+    Kind kind = Kind::Value;
+    double value = 0.0;
+};
+
+// The unit suffixes a parameter may carry (the value comes back in the base unit).
+enum class Suffix { None, Decibel, Second };
+
+// Reads a numeric parameter. On failure, `error` is -104 (not a number), -131
+// (a suffix this parameter does not take) or 0 on success.
+std::optional<Number> ParseNumber(const QByteArray& param, Suffix suffix, int& error);
+
+} // namespace scpi

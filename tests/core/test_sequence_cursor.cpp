@@ -1,0 +1,72 @@
+// Walking a timed sequence step by step: the same values, cycles and absolute
+// deadlines that RunSequence waits for.
+
+#include <QtTest>
+
+#include "core/Sequence.h"
+
+using namespace std::chrono_literals;
+
+class SequenceCursorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void stepsAndDeadlines() {
+        SequencePlan plan;
+        plan.values = {3.0, 1.0, 2.0};
+        plan.dwell = 10ms;
+        plan.repeat = 2;
+        const auto start = std::chrono::steady_clock::time_point(100s);
+        SequenceCursor cursor(plan, start);
+        std::vector<double> seen;
+        std::size_t number = 0;
+        for (; !cursor.AtEnd(); cursor.Advance(), ++number) {
+            const SequenceStep& step = cursor.Step();
+            QCOMPARE(step.number, number);
+            QCOMPARE(step.index, number % 3);
+            QCOMPARE(step.cycle, long(number / 3));
+            QVERIFY(step.planned == start + 10ms * static_cast<long long>(number));
+            seen.push_back(step.db);
+        }
+        QCOMPARE(seen, (std::vector<double>{3, 1, 2, 3, 1, 2}));
+        // The last value keeps its dwell.
+        QVERIFY(cursor.End() == start + 60ms);
+        cursor.Advance();
+        QVERIFY(cursor.AtEnd());
+        QVERIFY(cursor.End() == start + 60ms);
+    }
+
+    void endlessAndEmptyPlans() {
+        SequencePlan endless;
+        endless.values = {1.0, 2.0};
+        endless.dwell = 1ms;
+        endless.repeat = 0;
+        SequenceCursor cursor(endless, std::chrono::steady_clock::time_point{});
+        for (int i = 0; i < 1001; ++i) {
+            QVERIFY(!cursor.AtEnd());
+            cursor.Advance();
+        }
+        QCOMPARE(cursor.Step().cycle, 500L);
+        QCOMPARE(cursor.Step().db, 2.0);
+
+        SequenceCursor empty(SequencePlan{}, std::chrono::steady_clock::time_point{});
+        QVERIFY(empty.AtEnd());
+    }
+
+    void runSequenceKeepsItsOrder() {
+        SequencePlan plan;
+        plan.values = {5.0, 6.0};
+        plan.repeat = 2;
+        std::atomic<bool> stop{false};
+        std::vector<double> loaded;
+        const SequenceEnd end = RunSequence(plan, stop, [&](const SequenceStep& step) {
+            loaded.push_back(step.db);
+            return step.number < 2;
+        });
+        QCOMPARE(int(end), int(SequenceEnd::Failed));
+        QCOMPARE(loaded, (std::vector<double>{5, 6, 5}));
+    }
+};
+
+QTEST_APPLESS_MAIN(SequenceCursorTest)
+#include "test_sequence_cursor.moc"

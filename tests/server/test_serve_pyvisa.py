@@ -1,0 +1,326 @@
+#!/usr/bin/python3
+"""`dsactl serve --simulate` driven by a real SCPI client: PyVISA with its
+pure-Python backend over TCPIP SOCKET, plus raw sockets for what a VISA
+client cannot do (over-long lines, stalled and vanishing clients).
+
+Usage: test_serve_pyvisa.py /path/to/dsactl [unittest options]
+Each test starts its own server on a free port and stops it with SIGTERM,
+checking that it exits with status 0."""
+
+import os
+import re
+import signal
+import socket
+import subprocess
+import sys
+import threading
+import time
+import unittest
+import warnings
+
+# The backend imports a module that newer Pythons deprecate; not our concern here.
+warnings.filterwarnings("ignore", category=DeprecationWarning)
+import pyvisa  # noqa: E402
+
+DSACTL = None
+
+
+class ServerTestCase(unittest.TestCase):
+    def setUp(self):
+        self.server = subprocess.Popen(
+            [DSACTL, "serve", "--simulate", "--listen", "127.0.0.1:0"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        line = self.server.stderr.readline()
+        found = re.search(r"listening on 127\.0\.0\.1:(\d+)", line)
+        self.assertIsNotNone(found, "no listening line: %r" % line)
+        self.port = int(found.group(1))
+        self.manager = pyvisa.ResourceManager("@py")
+        self.sessions = []
+
+    def tearDown(self):
+        for session in self.sessions:
+            try:
+                session.close()
+            except Exception:
+                pass
+        self.manager.close()
+        self.server.send_signal(signal.SIGTERM)
+        try:
+            _, rest = self.server.communicate(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.server.kill()
+            self.server.communicate()
+            self.fail("the server did not stop on SIGTERM")
+        self.assertEqual(self.server.returncode, 0, rest)
+
+    def open(self):
+        session = self.manager.open_resource(
+            "TCPIP0::127.0.0.1::%d::SOCKET" % self.port,
+            read_termination="\n", write_termination="\n", timeout=3000)
+        self.sessions.append(session)
+        return session
+
+    def raw(self):
+        sock = socket.create_connection(("127.0.0.1", self.port), timeout=3)
+        self.addCleanup(sock.close)
+        return sock
+
+    def assertNoError(self, session):
+        self.assertEqual(session.query("SYST:ERR?"), '0,"No error"')
+
+    def assertRunning(self):
+        self.assertIsNone(self.server.poll(), "the server has ended")
+
+
+class Identification(ServerTestCase):
+    def test_idn(self):
+        fields = self.open().query("*IDN?").split(",")
+        self.assertEqual(len(fields), 4)
+        self.assertEqual(fields[1:3], ["dsactl", "0"])
+        self.assertRegex(fields[3], r"^\d+\.\d+")
+
+    def test_rst_and_opc(self):
+        inst = self.open()
+        inst.write("MOD 5;LE 2;ATT 7")
+        inst.write("*RST")
+        self.assertEqual(inst.query("*OPC?"), "1")
+        self.assertEqual(inst.query("MOD?;LE?;ATT?"), '0,"";1;0')
+
+
+class SettingTheBoard(ServerTestCase):
+    def test_model_le_and_attenuation(self):
+        inst = self.open()
+        inst.write("MODel 5")
+        inst.write("le 3")
+        inst.write("ATT 7")
+        self.assertEqual(inst.query("MOD?"), '5,"VK58-Q5-S1"')
+        self.assertEqual(inst.query("LE?"), "3")
+        self.assertEqual(inst.query("ATTenuation?"), "7")
+        # What the simulated device on LE3 latched: 7 dB, word 001110.
+        self.assertEqual(inst.query("BOARD:LATC? 3"), "7,14")
+        self.assertEqual(inst.query("BOARD:LATC? 1"), "0,0")
+        self.assertNoError(inst)
+
+    def test_parallel_model_by_key(self):
+        inst = self.open()
+        inst.write('MOD "VK58-Q5-P1";ATT 12.5 DB')
+        self.assertEqual(inst.query("BOARD:LATC? PAR"), "12.5,25")
+        self.assertEqual(inst.query("ATT? MAX;ATT:RES?"), "31.5;0.5")
+        self.assertNoError(inst)
+
+
+class ErrorQueue(ServerTestCase):
+    CASES = [
+        ("ATTN 7", -113, "Undefined header"),
+        ("ATT 7,", -102, "Syntax error"),
+        ("ATT", -109, "Missing parameter"),
+        ("LE 1,2", -108, "Parameter not allowed"),
+        ("ATT 7.3", -222, "Data out of range"),
+        ("LE 7", -222, "Data out of range"),
+        ('MOD "NO-SUCH"', -224, "Illegal parameter value"),
+        ("ATT abc", -104, "Data type error"),
+        ("SYST:PORT XYZ", -224, "Illegal parameter value"),
+    ]
+
+    def test_each_kind_of_bad_command(self):
+        inst = self.open()
+        inst.write("MOD 5")
+        for line, code, text in self.CASES:
+            with self.subTest(line=line):
+                inst.write(line)
+                entry = inst.query("SYST:ERR?")
+                self.assertTrue(entry.startswith('%d,"%s' % (code, text)), entry)
+                self.assertNoError(inst)
+        # The connection survived every one of them.
+        self.assertEqual(inst.query("*IDN?").split(",")[1], "dsactl")
+
+    def test_count_and_overflow(self):
+        inst = self.open()
+        for _ in range(25):
+            inst.write("FOO")
+        self.assertEqual(inst.query("SYST:ERR:COUN?"), "20")
+        entries = [inst.query("SYST:ERR?") for _ in range(20)]
+        self.assertEqual(entries[-1], '-350,"Queue overflow"')
+        self.assertNoError(inst)
+
+    def test_failed_query_still_answers(self):
+        inst = self.open()
+        self.assertEqual(inst.query("NOPE?"), "")
+        self.assertTrue(inst.query("SYST:ERR?").startswith("-113,"))
+
+
+class Sweeps(ServerTestCase):
+    def test_sweep_started_and_aborted(self):
+        inst = self.open()
+        inst.write("MOD 5;LE 2")
+        inst.write("SWE:STAR 0;STOP 31.5;STEP 0.5;DWEL 2MS;COUN INF")
+        inst.write("INIT")
+        self.assertEqual(inst.query("SWE:STAT?"), "1")
+        # Queries are answered while it runs; settings are refused.
+        time.sleep(0.1)
+        first = int(inst.query("STEP:WORD?"))
+        inst.write("ATT 3")
+        self.assertTrue(inst.query("SYST:ERR?").startswith('-221,"Settings conflict'))
+        time.sleep(0.05)
+        self.assertNotEqual(int(inst.query("BOARD:LATC? 2").split(",")[1]), first)
+        inst.write("ABOR")
+        self.assertEqual(inst.query("SWE:STAT?"), "0")
+        latched = inst.query("BOARD:LATC? 2")
+        time.sleep(0.05)
+        self.assertEqual(inst.query("BOARD:LATC? 2"), latched)
+        inst.write("ATT 3")
+        self.assertEqual(inst.query("BOARD:LATC? 2"), "3,6")
+        self.assertNoError(inst)
+
+    def test_list_sweep_runs_to_its_end(self):
+        inst = self.open()
+        inst.write("MOD 5;SWE:LIST 1,2,4;MODE LIST;DWEL 0.01;COUN 2;:INIT")
+        deadline = time.monotonic() + 5
+        while inst.query("SWE:STAT?") == "1" and time.monotonic() < deadline:
+            time.sleep(0.01)
+        self.assertEqual(inst.query("SWE:STAT?"), "0")
+        self.assertEqual(inst.query("BOARD:LATC? 1"), "4,8")
+        self.assertNoError(inst)
+
+    def test_client_that_disconnects_mid_sweep(self):
+        starter = self.raw()
+        starter.sendall(b"MOD 5;SWE:DWEL 1MS;COUN INF;:INIT\n")
+        starter.sendall(b"SWE:STAT?\n")
+        self.assertEqual(starter.recv(100), b"1\n")
+        starter.close()
+        time.sleep(0.1)
+        self.assertRunning()
+        inst = self.open()
+        # The sweep goes on without its starter, until another client aborts it.
+        self.assertEqual(inst.query("SWE:STAT?"), "1")
+        inst.write("ABOR")
+        self.assertEqual(inst.query("SWE:STAT?"), "0")
+        self.assertNoError(inst)
+
+
+class Clients(ServerTestCase):
+    def test_two_clients_interleave_without_mixing(self):
+        first, second = self.open(), self.open()
+        first.write("MOD 5")
+        failures = []
+
+        def drive(session, le, db, word):
+            for _ in range(150):
+                reply = session.query("LE %d;ATT %s;BOARD:LATC? %d;ATT?" % (le, db, le))
+                if reply != "%s,%d;%s" % (db, word, db):
+                    failures.append((le, reply))
+
+        threads = [threading.Thread(target=drive, args=(first, 1, "7", 14)),
+                   threading.Thread(target=drive, args=(second, 2, "12.5", 25))]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        self.assertEqual(failures, [])
+        self.assertEqual(first.query("BOARD:LATC? 1"), "7,14")
+        self.assertEqual(second.query("BOARD:LATC? 2"), "12.5,25")
+        self.assertNoError(first)
+        self.assertNoError(second)
+
+    def test_eight_clients_at_once(self):
+        sessions = [self.open() for _ in range(8)]
+        sessions[0].write("MOD 5")
+        for le, session in enumerate(sessions[:6], start=1):
+            session.write("LE %d" % le)
+            session.write("ATT %d" % le)
+        for le in range(1, 7):
+            self.assertEqual(sessions[7].query("BOARD:LATC? %d" % le), "%d,%d" % (le, le * 2))
+        for session in sessions:
+            self.assertEqual(session.query("*IDN?").split(",")[1], "dsactl")
+
+    def test_over_long_line(self):
+        sock = self.raw()
+        sock.sendall(b"ATT?" + b" " * 5000 + b"\n*IDN?\r\n")
+        self.assertTrue(sock.recv(200).decode().startswith("DSA Project,dsactl"))
+        sock.sendall(b"SYST:ERR?\n")
+        self.assertTrue(sock.recv(200).startswith(b'-223,"Too much data'))
+        # A line of exactly 4 KiB still runs.
+        sock.sendall(b"SYST:ERR?" + b" " * (4096 - 9) + b"\n")
+        self.assertEqual(sock.recv(200), b'0,"No error"\n')
+
+    def test_client_that_disconnects_mid_command(self):
+        sock = self.raw()
+        sock.sendall(b"MOD 5;ATT 7")
+        sock.close()
+        time.sleep(0.1)
+        self.assertRunning()
+        inst = self.open()
+        # The half line never ran.
+        self.assertEqual(inst.query("MOD?;ATT?"), '0,"";0')
+
+    def test_stalled_client_does_not_block_the_others(self):
+        stalled = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        stalled.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+        stalled.connect(("127.0.0.1", self.port))
+        self.addCleanup(stalled.close)
+        stalled.setblocking(False)
+        burst = b"MOD:CAT?\n" * 2000
+        sent = 0
+        deadline = time.monotonic() + 2
+        # Send queries and never read a reply, until the server stops taking them.
+        while time.monotonic() < deadline:
+            try:
+                sent += stalled.send(burst)
+            except BlockingIOError:
+                time.sleep(0.01)
+        self.assertGreater(sent, 0)
+        # Each query would time out if the stalled client held the server.
+        inst = self.open()
+        for _ in range(20):
+            self.assertEqual(inst.query("*IDN?").split(",")[1], "dsactl")
+        self.assertRunning()
+
+    def test_one_shot_lines_from_a_closing_client(self):
+        # As `printf ... | nc -N`: the lines arrive with the end of the stream,
+        # and their replies still come back.
+        for _ in range(20):
+            sock = self.raw()
+            sock.sendall(b"MOD 5;LE 4;ATT 2\nBOARD:LATC? 4;ATT?\n")
+            sock.shutdown(socket.SHUT_WR)
+            received = b""
+            while True:
+                more = sock.recv(100)
+                if not more:
+                    break
+                received += more
+            self.assertEqual(received, b"2,4;2\n")
+            sock.close()
+
+class CommandLine(unittest.TestCase):
+    def run_serve(self, *arguments):
+        return subprocess.run([DSACTL, "serve", *arguments], capture_output=True, text=True,
+                              timeout=10)
+
+    def test_help(self):
+        done = self.run_serve("--help")
+        self.assertEqual(done.returncode, 0)
+        self.assertIn("--listen ADDR:PORT", done.stdout)
+
+    def test_bad_usage(self):
+        for arguments in (["--bogus"], ["--listen", "1.2.3"], ["--listen", "127.0.0.1:70000"],
+                          ["--port", "0x378"], ["extra"]):
+            with self.subTest(arguments=arguments):
+                done = self.run_serve(*arguments)
+                self.assertEqual(done.returncode, 64)
+                self.assertEqual(len(done.stderr.splitlines()), 1, done.stderr)
+
+    def test_address_in_use(self):
+        holder = socket.socket()
+        holder.bind(("127.0.0.1", 0))
+        holder.listen()
+        self.addCleanup(holder.close)
+        done = self.run_serve("--simulate", "--listen", "127.0.0.1:%d" % holder.getsockname()[1])
+        self.assertEqual(done.returncode, 75)
+        self.assertIn("cannot listen", done.stderr)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    DSACTL = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=2)
