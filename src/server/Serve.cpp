@@ -141,7 +141,7 @@ int RunServe(const QStringList& arguments) {
     PortAccess access(*backend.io, notifier);
     Instrument::Options options;
     options.nearest = parser.isSet(nearestOption);
-    options.simulated = backend.simulated;
+    options.simulated = backend.simulated != nullptr ? &backend.simulated->Board() : nullptr;
     options.stop = &stop;
     options.version = DSA_SERVER_VERSION;
     Instrument instrument(access, notifier, port, options);
