@@ -14,8 +14,9 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-// The socket pair's ends; -1 while no instance is watching.
-int writeEnd = -1;
+// The socket pair's ends; -1 while no instance is watching. The handler reads
+// the write end, so it is a sig_atomic_t.
+volatile std::sig_atomic_t writeEnd = -1;
 int readEnd = -1;
 
 extern "C" void OnTerminationSignal(int signalNumber) {
@@ -26,10 +27,11 @@ extern "C" void OnTerminationSignal(int signalNumber) {
     sigemptyset(&defaultAction.sa_mask);
     ::sigaction(signalNumber, &defaultAction, nullptr);
     const auto byte = static_cast<unsigned char>(signalNumber);
-    if (writeEnd >= 0) {
+    const int end = writeEnd;
+    if (end >= 0) {
         // Non-blocking: should the socket ever be full, the byte is dropped;
         // the ones already there end the program just the same.
-        [[maybe_unused]] const ssize_t written = ::write(writeEnd, &byte, 1);
+        [[maybe_unused]] const ssize_t written = ::write(end, &byte, 1);
     }
     errno = savedErrno;
 }

@@ -213,7 +213,7 @@ private slots:
     // --- The real message box and beep ----------------------------------
 
     // The message goes out in a modal box with the program's title, the text
-    // exactly, no icon and an OK button only, centred on the main window; it
+    // exactly, no icon and an OK button only, over the main window; it
     // returns once OK is clicked. The box is looked at and closed from a timer.
     void messageBoxAsShownToTheUser() {
         QWidget mainWindow;

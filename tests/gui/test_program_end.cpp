@@ -118,6 +118,8 @@ private slots:
         TerminationSignals termination;
         CloseWindowsOnTerminationSignals(termination);
 
+        h.form.activateWindow();
+        QTRY_VERIFY(h.form.isActiveWindow());
         h.form.AddText->setFocus();
         QTRY_VERIFY(h.form.AddText->hasFocus());
         h.form.AddText->selectAll();
