@@ -12,21 +12,10 @@
 #include "core/BoardReadout.h"
 #include "core/BoardSession.h"
 #include "port/PortAccess.h"
-#include "port/UserNotifier.h"
+#include "core/CollectingNotifier.h"
 
 class PpdevPort;
 class SimulatedParallelPort;
-
-// Keeps what the port layer would have shown in a message box; dsactl reports
-// a failure in its own single line.
-class CollectingNotifier : public UserNotifier {
-public:
-    void Beep() override { ++beeps; }
-    void ShowMessage(const std::string& text) override { messages << QString::fromStdString(text); }
-
-    int beeps = 0;
-    QStringList messages;
-};
 
 struct LoadReport {
     ControlWord word = 0;

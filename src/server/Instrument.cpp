@@ -9,7 +9,7 @@
 #include "core/ControlWord.h"
 #include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
-#include "server/CollectingNotifier.h"
+#include "core/CollectingNotifier.h"
 #include "server/InstrumentCall.h"
 #include "server/SweepClock.h"
 

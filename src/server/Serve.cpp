@@ -12,7 +12,7 @@
 #include "core/PortBackend.h"
 #include "core/StopSignals.h"
 #include "port/PortAccess.h"
-#include "server/CollectingNotifier.h"
+#include "core/CollectingNotifier.h"
 #include "server/Instrument.h"
 #include "server/ScpiServer.h"
 

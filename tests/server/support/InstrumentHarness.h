@@ -8,7 +8,7 @@
 
 #include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
-#include "server/CollectingNotifier.h"
+#include "core/CollectingNotifier.h"
 #include "server/Instrument.h"
 
 constexpr int32_t kBoardPort = 0x378;
