@@ -17,6 +17,14 @@ packages=(
     qemu-system-x86 linux-image-amd64 busybox-static cpio gzip
 )
 
+# Building and checking the Debian package (scripts/package.sh, the package
+# test): CPack's dependency scan, lintian, the desktop entry, metainfo and unit
+# checkers, man and col, gio to start the desktop entry, ccache for the second build.
+packages+=(
+    dpkg-dev file lintian desktop-file-utils appstream man-db
+    bsdextrautils libglib2.0-bin systemd ccache
+)
+
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
