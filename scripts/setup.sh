@@ -3,19 +3,24 @@
 #   setup.sh                what building and running the program needs
 #   setup.sh --for-display  that, plus a virtual X display and image tools
 #                           (the screenshot script)
+#   setup.sh --for-package  that, plus the tools that build and check the
+#                           Debian package (scripts/package.sh)
 #   setup.sh --for-tests    that, plus what the test suite needs: the virtual
-#                           display, and for the port layer's guest test the
-#                           QEMU emulator, a Linux kernel image and busybox
+#                           display, the packaging tools, PyVISA for the
+#                           server's tests, and for the port layer's guest test
+#                           the QEMU emulator, a Linux kernel image and busybox
 # Works as root and, through sudo, as a normal user.
 set -euo pipefail
 
 for_display=false
+for_package=false
 for_tests=false
 case "${1:-}" in
     "") ;;
     --for-display) for_display=true ;;
-    --for-tests) for_display=true; for_tests=true ;;
-    *) echo "usage: $0 [--for-display | --for-tests]" >&2; exit 2 ;;
+    --for-package) for_package=true ;;
+    --for-tests) for_display=true; for_package=true; for_tests=true ;;
+    *) echo "usage: $0 [--for-display | --for-package | --for-tests]" >&2; exit 2 ;;
 esac
 
 packages=(
@@ -34,6 +39,14 @@ display_packages=(
     xdotool
 )
 
+# Building and checking the Debian package (scripts/package.sh, the package
+# test): CPack's dependency scan, lintian, the desktop entry, metainfo and unit
+# checkers, man and col, gio to start the desktop entry, ccache for the second build.
+package_packages=(
+    dpkg-dev file lintian desktop-file-utils appstream man-db
+    bsdextrautils libglib2.0-bin systemd ccache
+)
+
 test_packages=(
     # a real SCPI client for the instrument server's tests
     python3 python3-pyvisa python3-pyvisa-py
@@ -43,6 +56,9 @@ test_packages=(
 
 if $for_display; then
     packages+=("${display_packages[@]}")
+fi
+if $for_package; then
+    packages+=("${package_packages[@]}")
 fi
 if $for_tests; then
     packages+=("${test_packages[@]}")
