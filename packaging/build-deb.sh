@@ -25,12 +25,8 @@ cmake -S "$root" -B "$build" "${launcher[@]}" \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 
-# Only the programs; dsactl exists once the command-line front end is built here.
-targets=(digital-step-attenuator)
-if cmake --build "$build" --target help | grep -qx '\.\.\. dsactl'; then
-    targets+=(dsactl)
-fi
-cmake --build "$build" -j2 --target "${targets[@]}"
+# Only the two programs.
+cmake --build "$build" -j2 --target digital-step-attenuator dsactl
 
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
