@@ -38,7 +38,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         result.text = QStringLiteral("%1: unexpected argument '%2'; see --help\n")
                           .arg(QCoreApplication::applicationName(),
                                parser.positionalArguments().constFirst());
-    } else if (parser.isSet(help)) {
+    } else if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         result.exitNow = true;
         // Without a QApplication yet, Qt names the program "<executable_name>".
         result.text = parser.helpText().replace(QStringLiteral("<executable_name>"),

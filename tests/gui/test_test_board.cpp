@@ -96,6 +96,10 @@ private slots:
         QVERIFY(help.exitNow && !help.isError);
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.text.contains(QStringLiteral("--simulate")));
+        // Qt's parser offers --help-all beside --help: it must answer, not start the window.
+        const CommandLine helpAll = ParseCommandLine({program, QStringLiteral("--help-all")});
+        QVERIFY(helpAll.exitNow && !helpAll.isError);
+        QVERIFY(helpAll.text.contains(QStringLiteral("--simulate")));
         QVERIFY(ParseCommandLine({program, QStringLiteral("--version")}).text.contains(
             QCoreApplication::applicationVersion()));
 
