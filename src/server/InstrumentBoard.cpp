@@ -69,10 +69,9 @@ void Instrument::SetLe(Call& call) {
     if (!call.Expect(1, 1)) {
         return;
     }
-    int error = 0;
-    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::None, error);
+    const std::optional<Number> number =
+        call.NumberParameter(call.unit.params[0], Suffix::None, Call::Takes::AnyKeyword);
     if (!number) {
-        call.Fail(error);
         return;
     }
     double le = number->value;
@@ -147,10 +146,9 @@ void Instrument::SetStepWord(Call& call) {
     if (!call.Expect(1, 1)) {
         return;
     }
-    int error = 0;
-    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::None, error);
-    if (!number || number->kind != Number::Kind::Value) {
-        call.Fail(number ? kIllegalParameterValue : error);
+    const std::optional<Number> number =
+        call.NumberParameter(call.unit.params[0], Suffix::None, Call::Takes::NumberOnly);
+    if (!number) {
         return;
     }
     const ModelProfile* model = RequireModel(call);
