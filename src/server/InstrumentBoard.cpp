@@ -66,11 +66,7 @@ void Instrument::ModelCatalogue(Call& call) {
 }
 
 void Instrument::SetLe(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    const std::optional<Number> number =
-        call.NumberParameter(call.unit.params[0], Suffix::None, Call::Takes::AnyKeyword);
+    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::AnyKeyword);
     if (!number) {
         return;
     }
@@ -143,11 +139,7 @@ void Instrument::ResolutionQuery(Call& call) {
 }
 
 void Instrument::SetStepWord(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    const std::optional<Number> number =
-        call.NumberParameter(call.unit.params[0], Suffix::None, Call::Takes::NumberOnly);
+    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::NumberOnly);
     if (!number) {
         return;
     }

@@ -64,6 +64,15 @@ struct Instrument::Call {
         return number;
     }
 
+    // The call's one parameter, a number: checks the count as Expect(1, 1)
+    // does, then reads it as NumberParameter does.
+    std::optional<scpi::Number> SoleNumber(scpi::Suffix suffix, Takes takes) {
+        if (!Expect(1, 1)) {
+            return std::nullopt;
+        }
+        return NumberParameter(unit.params[0], suffix, takes);
+    }
+
     // Answers a query without parameters with `value`.
     void ReplyNumber(double value);
 };

@@ -65,11 +65,7 @@ void Instrument::Tst(Call& call) {
 }
 
 void Instrument::Ese(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    const std::optional<Number> number =
-        call.NumberParameter(call.unit.params[0], Suffix::None, Call::Takes::NumberOnly);
+    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::NumberOnly);
     if (!number) {
         return;
     }

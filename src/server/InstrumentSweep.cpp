@@ -58,11 +58,7 @@ void Instrument::SweepStopQuery(Call& call) {
 }
 
 void Instrument::SetSweepStep(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    const std::optional<Number> number =
-        call.NumberParameter(call.unit.params[0], Suffix::Decibel, Call::Takes::MinMax);
+    const std::optional<Number> number = call.SoleNumber(Suffix::Decibel, Call::Takes::MinMax);
     if (!number) {
         return;
     }
@@ -86,11 +82,7 @@ void Instrument::SweepStepQuery(Call& call) {
 }
 
 void Instrument::SetSweepDwell(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    const std::optional<Number> number =
-        call.NumberParameter(call.unit.params[0], Suffix::Second, Call::Takes::MinMax);
+    const std::optional<Number> number = call.SoleNumber(Suffix::Second, Call::Takes::MinMax);
     if (!number) {
         return;
     }
@@ -158,11 +150,7 @@ void Instrument::SweepModeQuery(Call& call) {
 }
 
 void Instrument::SetSweepCount(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    const std::optional<Number> number =
-        call.NumberParameter(call.unit.params[0], Suffix::None, Call::Takes::AnyKeyword);
+    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::AnyKeyword);
     if (!number) {
         return;
     }
