@@ -43,6 +43,24 @@ void AddSequenceOptions(Subcommand& command) {
                                           "output, and one at the end."));
 }
 
+// What the help of sweep and hop says of their timing, after what they do.
+QString TimingDescription() {
+    return QStringLiteral("Each step starts on a deadline counted from the start, so a long run "
+                          "does not drift. Ctrl+C or SIGTERM ends it after the step under way.");
+}
+
+// Adds the options sweep and hop share to `command` and parses `arguments`;
+// false after --help. --model is checked first, so that a wrong model is the
+// failure a user sees before any other.
+bool ParseSequence(Subcommand& command, const QStringList& arguments) {
+    AddSequenceOptions(command);
+    if (!command.Parse(arguments)) {
+        return false;
+    }
+    ModelOption(command);
+    return true;
+}
+
 long ChooseRepeat(const Subcommand& command) {
     command.RequireOneOf({QStringLiteral("repeat"), QStringLiteral("forever")}, false);
     if (command.IsSet(QStringLiteral("forever"))) {
@@ -210,9 +228,8 @@ int RunSweep(const QStringList& arguments) {
     Subcommand command(
         QStringLiteral("sweep"),
         QStringLiteral("--model M --from A --to B --step S --dwell T [options]"),
-        QStringLiteral("Steps the attenuation from A to B dB in steps of S dB, each step for T. "
-                       "Each step starts on a deadline counted from the start, so a long run "
-                       "does not drift. Ctrl+C or SIGTERM ends it after the step under way."),
+        QStringLiteral("Steps the attenuation from A to B dB in steps of S dB, each step for T. ") +
+            TimingDescription(),
         true);
     command.AddOption({QStringLiteral("from"), QStringLiteral("First attenuation in dB."),
                        QStringLiteral("A")});
@@ -222,11 +239,9 @@ int RunSweep(const QStringList& arguments) {
                        QStringLiteral("Step size in dB, positive; the direction follows from A "
                                       "and B."),
                        QStringLiteral("S")});
-    AddSequenceOptions(command);
-    if (!command.Parse(arguments)) {
+    if (!ParseSequence(command, arguments)) {
         return 0;
     }
-    ModelOption(command);
     const double from = ParseDb(command.Required(QStringLiteral("from")), QStringLiteral("from"));
     const double to = ParseDb(command.Required(QStringLiteral("to")), QStringLiteral("to"));
     const double step = ParseDb(command.Required(QStringLiteral("step")), QStringLiteral("step"));
@@ -244,19 +259,15 @@ int RunSweep(const QStringList& arguments) {
 int RunHop(const QStringList& arguments) {
     Subcommand command(
         QStringLiteral("hop"), QStringLiteral("--model M --list A,B,C... --dwell T [options]"),
-        QStringLiteral("Hops through the listed attenuations, each for T. Each step starts on a "
-                       "deadline counted from the start, so a long run does not drift. Ctrl+C "
-                       "or SIGTERM ends it after the step under way."),
+        QStringLiteral("Hops through the listed attenuations, each for T. ") + TimingDescription(),
         true);
     command.AddOption({QStringLiteral("list"),
                        QStringLiteral("The attenuations in dB, separated by commas (or by "
                                       "semicolons, where the decimal separator is a comma)."),
                        QStringLiteral("A,B,C")});
-    AddSequenceOptions(command);
-    if (!command.Parse(arguments)) {
+    if (!ParseSequence(command, arguments)) {
         return 0;
     }
-    ModelOption(command);
     std::vector<double> values;
     for (const QString& item : ListItems(command.Required(QStringLiteral("list")))) {
         values.push_back(ParseDb(item, QStringLiteral("list")));
