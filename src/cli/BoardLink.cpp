@@ -1,7 +1,9 @@
-// Loading words through the core's board session and judging the outcome.
+// Loading words through the core's board session, judging the outcome and
+// showing what the simulated board latched.
 #include "cli/BoardLink.h"
 
 #include "cli/ExitStatus.h"
+#include "cli/Output.h"
 #include "cli/PortChoice.h"
 #include "core/PortBackend.h"
 #include "port/PpdevPort.h"
@@ -82,4 +84,10 @@ CommandFailure UnverifiedFailure(int32_t port, int unverifiedLoads, int loads) {
                               .arg(unverifiedLoads)
                               .arg(loads)
                               .arg(PortText(port))};
+}
+
+void PrintLatched(const LoadReport& report) {
+    if (report.board) {
+        PrintLine(QStringLiteral("board: ") + LatchedText(*report.board));
+    }
 }

@@ -2,7 +2,7 @@
 // The board a dsactl command loads: the port backend (a parallel port through
 // ppdev, or the simulated board), verified port access, and the core's board
 // session with the chosen model and LE line. Turns what a Load found into the
-// command's exit status.
+// command's exit status, and prints what the simulated board latched.
 
 #include <QStringList>
 #include <memory>
@@ -55,3 +55,7 @@ private:
 
 // The failure for Loads that latched but did not verify every write.
 CommandFailure UnverifiedFailure(int32_t port, int unverifiedLoads, int loads);
+
+// Prints "board: " and what the simulated board's device latched, when the
+// report holds it (a real port has nothing to show).
+void PrintLatched(const LoadReport& report);

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/JsonResults.h"
 #include "cli/Output.h"
+#include "cli/SharedOptions.h"
 #include "cli/ValueChoice.h"
 
 namespace {
@@ -23,7 +24,7 @@ int RunModels(const QStringList& arguments) {
                                       "from 1, as --model takes it), key, interface, the steps "
                                       "they have, their range and resolution in dB."),
                        false);
-    command.AddOption({QStringLiteral("json"), QStringLiteral("Print JSON on standard output.")});
+    AddJsonOption(command);
     if (!command.Parse(arguments)) {
         return 0;
     }

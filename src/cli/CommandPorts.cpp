@@ -5,6 +5,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "cli/SharedOptions.h"
 #include "cli/PortChoice.h"
 #include "core/PortBackend.h"
 #include "port/PpdevPort.h"
@@ -52,7 +53,7 @@ int RunPorts(const QStringList& arguments) {
                                       "address in hex, device node, and whether you can use "
                                       "each one now; if not, why and what to do."),
                        false);
-    command.AddOption({QStringLiteral("json"), QStringLiteral("Print JSON on standard output.")});
+    AddJsonOption(command);
     if (!command.Parse(arguments)) {
         return 0;
     }

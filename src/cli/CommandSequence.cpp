@@ -10,6 +10,7 @@
 #include "cli/JsonResults.h"
 #include "cli/Output.h"
 #include "cli/PortChoice.h"
+#include "cli/SharedOptions.h"
 #include "cli/ValueChoice.h"
 #include "core/DwellText.h"
 #include "core/Sequence.h"
@@ -20,11 +21,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
-void AddSharedOptions(Subcommand& command) {
-    command.AddOption({QStringLiteral("model"),
-                       QStringLiteral("The model: its list position, 1 to 28 as 'dsactl models' "
-                                      "shows it, or its key."),
-                       QStringLiteral("M")});
+void AddSequenceOptions(Subcommand& command) {
+    AddModelOption(command);
     command.AddOption({QStringLiteral("dwell"),
                        QStringLiteral("How long each step lasts: 20ms, 0.5s, 250us, or a bare "
                                       "number of milliseconds."),
@@ -35,20 +33,32 @@ void AddSharedOptions(Subcommand& command) {
     command.AddOption({QStringLiteral("forever"),
                        QStringLiteral("Run through the values until stopped (Ctrl+C or "
                                       "SIGTERM).")});
-    command.AddOption({QStringLiteral("le"),
-                       QStringLiteral("LE line 1 to 6 of a serial model (default 1); a parallel "
-                                      "model takes none."),
-                       QStringLiteral("N")});
+    AddLeOption(command);
     command.AddOption({QStringLiteral("on-stop"),
                        QStringLiteral("When stopped by Ctrl+C or SIGTERM, set this attenuation "
                                       "in dB before ending (for example the maximum)."),
                        QStringLiteral("X")});
-    command.AddOption({QStringLiteral("nearest"),
-                       QStringLiteral("Use the nearest value the model can make for a value it "
-                                      "cannot make exactly.")});
-    command.AddOption({QStringLiteral("json"),
-                       QStringLiteral("Print one JSON object a line per step on standard "
-                                      "output, and one at the end.")});
+    AddNearestOption(command);
+    AddJsonOption(command, QStringLiteral("Print one JSON object a line per step on standard "
+                                          "output, and one at the end."));
+}
+
+// What the help of sweep and hop says of their timing, after what they do.
+QString TimingDescription() {
+    return QStringLiteral("Each step starts on a deadline counted from the start, so a long run "
+                          "does not drift. Ctrl+C or SIGTERM ends it after the step under way.");
+}
+
+// Adds the options sweep and hop share to `command` and parses `arguments`;
+// false after --help. --model is checked first, so that a wrong model is the
+// failure a user sees before any other.
+bool ParseSequence(Subcommand& command, const QStringList& arguments) {
+    AddSequenceOptions(command);
+    if (!command.Parse(arguments)) {
+        return false;
+    }
+    ModelOption(command);
+    return true;
 }
 
 long ChooseRepeat(const Subcommand& command) {
@@ -99,9 +109,9 @@ QJsonObject LoadJson(const ModelProfile& model, const LoadReport& report) {
 }
 
 int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
-    const ModelProfile& model = ChooseModel(command.Required(QStringLiteral("model")));
-    const int le = ChooseLe(model, command.Value(QStringLiteral("le")));
-    const bool nearest = command.IsSet(QStringLiteral("nearest"));
+    const ModelProfile& model = ModelOption(command);
+    const int le = LeOption(command, model);
+    const bool nearest = NearestOption(command);
     const QString dwellText = command.Required(QStringLiteral("dwell"));
     const std::optional<std::chrono::nanoseconds> dwell = ParseDwell(dwellText);
     if (!dwell) {
@@ -152,8 +162,8 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
             object.insert(QStringLiteral("planned_us"), MicrosecondsBetween(start, step.planned));
             object.insert(QStringLiteral("actual_us"), MicrosecondsBetween(start, step.actual));
             PrintJsonLine(object);
-        } else if (report.board) {
-            PrintLine(QStringLiteral("board: ") + LatchedText(*report.board));
+        } else {
+            PrintLatched(report);
         }
         const auto now = Clock::now();
         if (progress && (step.number == 0 || now - lastProgress >= kProgressInterval)) {
@@ -189,8 +199,8 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
                                                                : QJsonValue(QJsonValue::Null)}};
         PrintJsonLine(summary);
     } else {
-        if (parked && parked->board) {
-            PrintLine(QStringLiteral("board: ") + LatchedText(*parked->board));
+        if (parked) {
+            PrintLatched(*parked);
         }
         QString line = QStringLiteral("%1: %2 after %3 steps")
                            .arg(command.Name(),
@@ -218,9 +228,8 @@ int RunSweep(const QStringList& arguments) {
     Subcommand command(
         QStringLiteral("sweep"),
         QStringLiteral("--model M --from A --to B --step S --dwell T [options]"),
-        QStringLiteral("Steps the attenuation from A to B dB in steps of S dB, each step for T. "
-                       "Each step starts on a deadline counted from the start, so a long run "
-                       "does not drift. Ctrl+C or SIGTERM ends it after the step under way."),
+        QStringLiteral("Steps the attenuation from A to B dB in steps of S dB, each step for T. ") +
+            TimingDescription(),
         true);
     command.AddOption({QStringLiteral("from"), QStringLiteral("First attenuation in dB."),
                        QStringLiteral("A")});
@@ -230,11 +239,9 @@ int RunSweep(const QStringList& arguments) {
                        QStringLiteral("Step size in dB, positive; the direction follows from A "
                                       "and B."),
                        QStringLiteral("S")});
-    AddSharedOptions(command);
-    if (!command.Parse(arguments)) {
+    if (!ParseSequence(command, arguments)) {
         return 0;
     }
-    ChooseModel(command.Required(QStringLiteral("model")));
     const double from = ParseDb(command.Required(QStringLiteral("from")), QStringLiteral("from"));
     const double to = ParseDb(command.Required(QStringLiteral("to")), QStringLiteral("to"));
     const double step = ParseDb(command.Required(QStringLiteral("step")), QStringLiteral("step"));
@@ -252,19 +259,15 @@ int RunSweep(const QStringList& arguments) {
 int RunHop(const QStringList& arguments) {
     Subcommand command(
         QStringLiteral("hop"), QStringLiteral("--model M --list A,B,C... --dwell T [options]"),
-        QStringLiteral("Hops through the listed attenuations, each for T. Each step starts on a "
-                       "deadline counted from the start, so a long run does not drift. Ctrl+C "
-                       "or SIGTERM ends it after the step under way."),
+        QStringLiteral("Hops through the listed attenuations, each for T. ") + TimingDescription(),
         true);
     command.AddOption({QStringLiteral("list"),
                        QStringLiteral("The attenuations in dB, separated by commas (or by "
                                       "semicolons, where the decimal separator is a comma)."),
                        QStringLiteral("A,B,C")});
-    AddSharedOptions(command);
-    if (!command.Parse(arguments)) {
+    if (!ParseSequence(command, arguments)) {
         return 0;
     }
-    ChooseModel(command.Required(QStringLiteral("model")));
     std::vector<double> values;
     for (const QString& item : ListItems(command.Required(QStringLiteral("list")))) {
         values.push_back(ParseDb(item, QStringLiteral("list")));

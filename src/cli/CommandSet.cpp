@@ -6,6 +6,7 @@
 #include "cli/JsonResults.h"
 #include "cli/Output.h"
 #include "cli/PortChoice.h"
+#include "cli/SharedOptions.h"
 #include "cli/ValueChoice.h"
 
 namespace {
@@ -25,8 +26,8 @@ void PrintText(const ModelProfile& model, int le, ControlWord word, const QStrin
                   .arg(QStringLiteral("%1 (%2)").arg(WordBinaryText(model, word)).arg(word)));
     PrintLine(row.arg(QStringLiteral("port"), -12).arg(portText));
     PrintLine(row.arg(QStringLiteral("verified"), -12).arg(verifiedText));
-    if (report && report->board) {
-        PrintLine(QStringLiteral("board: ") + LatchedText(*report->board));
+    if (report) {
+        PrintLatched(*report);
     }
 }
 
@@ -40,10 +41,7 @@ int RunSet(const QStringList& arguments) {
                        "model, LE line, attenuation, the control word in binary and whether "
                        "every write verified."),
         true);
-    command.AddOption({QStringLiteral("model"),
-                       QStringLiteral("The model: its list position, 1 to 28 as 'dsactl models' "
-                                      "shows it, or its key."),
-                       QStringLiteral("M")});
+    AddModelOption(command);
     command.AddOption({QStringLiteral("db"),
                        QStringLiteral("Attenuation in dB, a positive number (7 means 7 dB of "
                                       "attenuation), with a period or your decimal separator."),
@@ -56,25 +54,20 @@ int RunSet(const QStringList& arguments) {
                        QStringLiteral("The control word, bit i for step button i (decimal, 0x "
                                       "hex or 0b binary)."),
                        QStringLiteral("N")});
-    command.AddOption({QStringLiteral("le"),
-                       QStringLiteral("LE line 1 to 6 of a serial model (default 1); a parallel "
-                                      "model takes none."),
-                       QStringLiteral("N")});
-    command.AddOption({QStringLiteral("nearest"),
-                       QStringLiteral("Load the nearest value the model can make instead of "
-                                      "refusing a value it cannot make exactly.")});
+    AddLeOption(command);
+    AddNearestOption(command);
     command.AddOption({QStringLiteral("dry-run"),
                        QStringLiteral("Work out and print the word without touching a port.")});
-    command.AddOption({QStringLiteral("json"),
-                       QStringLiteral("Print the result as one JSON object on standard output.")});
+    AddJsonOption(command,
+                  QStringLiteral("Print the result as one JSON object on standard output."));
     if (!command.Parse(arguments)) {
         return 0;
     }
-    const ModelProfile& model = ChooseModel(command.Required(QStringLiteral("model")));
+    const ModelProfile& model = ModelOption(command);
     command.RequireOneOf({QStringLiteral("db"), QStringLiteral("steps"), QStringLiteral("word")},
                          true);
-    const int le = ChooseLe(model, command.Value(QStringLiteral("le")));
-    const bool nearest = command.IsSet(QStringLiteral("nearest"));
+    const int le = LeOption(command, model);
+    const bool nearest = NearestOption(command);
     std::optional<double> askedDb;
     ControlWord word = 0;
     if (const auto db = command.Value(QStringLiteral("db"))) {

@@ -275,10 +275,9 @@ const ModelProfile* Instrument::RequireModel(Call& call) {
 
 // An attenuation parameter: a number of dB, or MIN/MAX of the selected model.
 std::optional<double> Instrument::DbParameter(Call& call, const QByteArray& param) {
-    int error = 0;
-    const std::optional<Number> number = ParseNumber(param, Suffix::Decibel, error);
-    if (!number || number->kind == Number::Kind::Infinity) {
-        call.Fail(number ? kIllegalParameterValue : error);
+    const std::optional<Number> number =
+        call.NumberParameter(param, Suffix::Decibel, Call::Takes::MinMax);
+    if (!number) {
         return std::nullopt;
     }
     if (number->kind == Number::Kind::Value) {

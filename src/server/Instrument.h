@@ -78,6 +78,9 @@ private:
     const ModelProfile* RequireModel(Call& call);
     std::optional<double> DbParameter(Call& call, const QByteArray& param);
     std::optional<ControlWord> WordFor(Call& call, double db);
+    std::optional<double> SweepDbParameter(Call& call, const QByteArray& param);
+    // SWEep:STARt and SWEep:STOP: sets `bound` to the call's attenuation.
+    void SetSweepBound(Call& call, double& bound);
     void SweepEnded(SequenceEnd end);
 
     // Handlers, one per command form.

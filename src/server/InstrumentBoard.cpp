@@ -66,13 +66,8 @@ void Instrument::ModelCatalogue(Call& call) {
 }
 
 void Instrument::SetLe(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    int error = 0;
-    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::None, error);
+    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::AnyKeyword);
     if (!number) {
-        call.Fail(error);
         return;
     }
     double le = number->value;
@@ -144,13 +139,8 @@ void Instrument::ResolutionQuery(Call& call) {
 }
 
 void Instrument::SetStepWord(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    int error = 0;
-    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::None, error);
-    if (!number || number->kind != Number::Kind::Value) {
-        call.Fail(number ? kIllegalParameterValue : error);
+    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::NumberOnly);
+    if (!number) {
         return;
     }
     const ModelProfile* model = RequireModel(call);

@@ -1,11 +1,13 @@
 #pragma once
 // What the instrument's command handlers share (inside src/server only): the
-// call a handler gets, and the forms of its replies and error details.
+// call a handler gets with its parameter checks, and the forms of its replies
+// and error details.
 
 #include <QByteArray>
 #include <QLocale>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "core/NumberText.h"
 #include "server/Instrument.h"
@@ -24,7 +26,7 @@ struct Instrument::Call {
     void Fail(int code, const QString& detail = QString()) {
         client.Report(code, detail);
         failed = true;
-        endLine = endLine || (code <= -100 && code > -200);
+        endLine = endLine || scpi::IsCommandError(code);
     }
     // Checks the parameter count; reports -109 or -108 otherwise.
     bool Expect(int least, int most) {
@@ -39,11 +41,51 @@ struct Instrument::Call {
         }
         return true;
     }
+
+    // Which keywords a numeric parameter takes besides a number.
+    enum class Takes { AnyKeyword, MinMax, NumberOnly };
+    // Reads the numeric parameter `param`; reports its syntax error (-104,
+    // -131), or -224 for a keyword it does not take.
+    std::optional<scpi::Number> NumberParameter(const QByteArray& param, scpi::Suffix suffix,
+                                                Takes takes) {
+        int error = 0;
+        const std::optional<scpi::Number> number = scpi::ParseNumber(param, suffix, error);
+        if (!number) {
+            Fail(error);
+            return std::nullopt;
+        }
+        const bool refused =
+            (takes == Takes::NumberOnly && number->kind != scpi::Number::Kind::Value) ||
+            (takes == Takes::MinMax && number->kind == scpi::Number::Kind::Infinity);
+        if (refused) {
+            Fail(scpi::kIllegalParameterValue);
+            return std::nullopt;
+        }
+        return number;
+    }
+
+    // The call's one parameter, a number: checks the count as Expect(1, 1)
+    // does, then reads it as NumberParameter does.
+    std::optional<scpi::Number> SoleNumber(scpi::Suffix suffix, Takes takes) {
+        if (!Expect(1, 1)) {
+            return std::nullopt;
+        }
+        return NumberParameter(unit.params[0], suffix, takes);
+    }
+
+    // Answers a query without parameters with `value`.
+    void ReplyNumber(double value);
 };
 
 // A number in a reply: the shortest decimal text, period as separator.
 inline QByteArray NumberReply(double value) {
     return NumberText(value, QLocale::c()).toLatin1();
+}
+
+inline void Instrument::Call::ReplyNumber(double value) {
+    if (Expect(0, 0)) {
+        reply = NumberReply(value);
+    }
 }
 
 // "7.5 dB", for error details.

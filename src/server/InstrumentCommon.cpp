@@ -65,13 +65,8 @@ void Instrument::Tst(Call& call) {
 }
 
 void Instrument::Ese(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    int error = 0;
-    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::None, error);
-    if (!number || number->kind != Number::Kind::Value) {
-        call.Fail(number ? kIllegalParameterValue : error);
+    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::NumberOnly);
+    if (!number) {
         return;
     }
     const double mask = std::round(number->value);

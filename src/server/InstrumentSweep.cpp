@@ -22,52 +22,44 @@ constexpr std::size_t kMostSweepPoints = 100000;
 
 // SWEep, INITiate, ABORt
 
-void Instrument::SetSweepStart(Call& call) {
+// A value of a sweep: an attenuation parameter of 0 dB or more.
+std::optional<double> Instrument::SweepDbParameter(Call& call, const QByteArray& param) {
+    const std::optional<double> db = DbParameter(call, param);
+    if (db && *db < 0) {
+        call.Fail(kDataOutOfRange, QStringLiteral("attenuation is 0 dB or more"));
+        return std::nullopt;
+    }
+    return db;
+}
+
+void Instrument::SetSweepBound(Call& call, double& bound) {
     if (!call.Expect(1, 1)) {
         return;
     }
-    if (const std::optional<double> db = DbParameter(call, call.unit.params[0])) {
-        if (*db < 0) {
-            call.Fail(kDataOutOfRange, QStringLiteral("attenuation is 0 dB or more"));
-            return;
-        }
-        sweep_.start = *db;
+    if (const std::optional<double> db = SweepDbParameter(call, call.unit.params[0])) {
+        bound = *db;
     }
+}
+
+void Instrument::SetSweepStart(Call& call) {
+    SetSweepBound(call, sweep_.start);
 }
 
 void Instrument::SweepStartQuery(Call& call) {
-    if (call.Expect(0, 0)) {
-        call.reply = NumberReply(sweep_.start);
-    }
+    call.ReplyNumber(sweep_.start);
 }
 
 void Instrument::SetSweepStop(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    if (const std::optional<double> db = DbParameter(call, call.unit.params[0])) {
-        if (*db < 0) {
-            call.Fail(kDataOutOfRange, QStringLiteral("attenuation is 0 dB or more"));
-            return;
-        }
-        sweep_.stop = *db;
-    }
+    SetSweepBound(call, sweep_.stop);
 }
 
 void Instrument::SweepStopQuery(Call& call) {
-    if (call.Expect(0, 0)) {
-        call.reply = NumberReply(sweep_.stop);
-    }
+    call.ReplyNumber(sweep_.stop);
 }
 
 void Instrument::SetSweepStep(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    int error = 0;
-    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::Decibel, error);
-    if (!number || number->kind == Number::Kind::Infinity) {
-        call.Fail(number ? kIllegalParameterValue : error);
+    const std::optional<Number> number = call.SoleNumber(Suffix::Decibel, Call::Takes::MinMax);
+    if (!number) {
         return;
     }
     double step = number->value;
@@ -86,19 +78,12 @@ void Instrument::SetSweepStep(Call& call) {
 }
 
 void Instrument::SweepStepQuery(Call& call) {
-    if (call.Expect(0, 0)) {
-        call.reply = NumberReply(sweep_.step);
-    }
+    call.ReplyNumber(sweep_.step);
 }
 
 void Instrument::SetSweepDwell(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    int error = 0;
-    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::Second, error);
-    if (!number || number->kind == Number::Kind::Infinity) {
-        call.Fail(number ? kIllegalParameterValue : error);
+    const std::optional<Number> number = call.SoleNumber(Suffix::Second, Call::Takes::MinMax);
+    if (!number) {
         return;
     }
     double seconds = number->value;
@@ -115,9 +100,7 @@ void Instrument::SetSweepDwell(Call& call) {
 }
 
 void Instrument::SweepDwellQuery(Call& call) {
-    if (call.Expect(0, 0)) {
-        call.reply = NumberReply(sweep_.dwellSeconds);
-    }
+    call.ReplyNumber(sweep_.dwellSeconds);
 }
 
 void Instrument::SetSweepList(Call& call) {
@@ -126,12 +109,8 @@ void Instrument::SetSweepList(Call& call) {
     }
     std::vector<double> list;
     for (const QByteArray& param : call.unit.params) {
-        const std::optional<double> db = DbParameter(call, param);
+        const std::optional<double> db = SweepDbParameter(call, param);
         if (!db) {
-            return;
-        }
-        if (*db < 0) {
-            call.Fail(kDataOutOfRange, QStringLiteral("attenuation is 0 dB or more"));
             return;
         }
         list.push_back(*db);
@@ -171,13 +150,8 @@ void Instrument::SweepModeQuery(Call& call) {
 }
 
 void Instrument::SetSweepCount(Call& call) {
-    if (!call.Expect(1, 1)) {
-        return;
-    }
-    int error = 0;
-    const std::optional<Number> number = ParseNumber(call.unit.params[0], Suffix::None, error);
+    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::AnyKeyword);
     if (!number) {
-        call.Fail(error);
         return;
     }
     switch (number->kind) {

@@ -29,7 +29,7 @@ void ClientStatus::Report(int code, const QString& detail) {
     if (code == kNoError) {
         return;
     }
-    if (code <= -100 && code > -200) {
+    if (IsCommandError(code)) {
         esr_ = static_cast<uint8_t>(esr_ | kEsrCommandError);
     } else if (code <= -200 && code > -300) {
         esr_ = static_cast<uint8_t>(esr_ | kEsrExecutionError);

@@ -31,6 +31,12 @@ enum Error : int {
     kPortReadError = 203,
 };
 
+// Codes -100 to -199: the command could not be parsed, so the rest of its line
+// is dropped and the event status gets its command error bit.
+inline bool IsCommandError(int code) {
+    return code <= -100 && code > -200;
+}
+
 // The standard text of `code` ("Undefined header"); "Error" for an unknown code.
 QString ErrorText(int code);
 

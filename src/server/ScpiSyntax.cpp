@@ -20,23 +20,27 @@ bool IsHeaderChar(char c) {
            c == '_' || c == ':' || c == '*' || c == '?';
 }
 
+// The quote open after `c`, given the one open before it (0: none). A doubled
+// quote closes and reopens the string: the same text.
+char QuoteAfter(char quote, char c) {
+    if (quote != 0) {
+        return c == quote ? 0 : quote;
+    }
+    return IsQuote(c) ? c : 0;
+}
+
 // Splits `text` at `separator` outside quotes. Pieces are not trimmed.
 QList<QByteArray> SplitOutsideQuotes(const QByteArray& text, char separator) {
     QList<QByteArray> pieces;
     QByteArray piece;
     char quote = 0;
     for (const char c : text) {
-        if (quote != 0) {
-            if (c == quote) {
-                quote = 0; // a doubled quote closes and reopens: same text
-            }
-        } else if (IsQuote(c)) {
-            quote = c;
-        } else if (c == separator) {
+        if (quote == 0 && c == separator) {
             pieces.append(piece);
             piece.clear();
             continue;
         }
+        quote = QuoteAfter(quote, c);
         piece.append(c);
     }
     pieces.append(piece);
@@ -46,13 +50,7 @@ QList<QByteArray> SplitOutsideQuotes(const QByteArray& text, char separator) {
 bool QuotesBalanced(const QByteArray& text) {
     char quote = 0;
     for (const char c : text) {
-        if (quote != 0) {
-            if (c == quote) {
-                quote = 0;
-            }
-        } else if (IsQuote(c)) {
-            quote = c;
-        }
+        quote = QuoteAfter(quote, c);
     }
     return quote == 0;
 }

@@ -1,3 +1,5 @@
+// dsactl serve: its command line, the port it starts with, and the event loop
+// that runs the instrument server until a stop signal.
 #include "server/Serve.h"
 
 #include <QCommandLineParser>
@@ -7,6 +9,8 @@
 #include <cstdio>
 #include <memory>
 
+// serve is a dsactl subcommand, so it ends with dsactl's exit statuses.
+#include "cli/ExitStatus.h"
 #include "core/AddressFile.h"
 #include "core/HexAddress.h"
 #include "core/PortBackend.h"
@@ -22,10 +26,6 @@
 
 namespace {
 
-constexpr int kExitUsage = 64;
-constexpr int kExitUnavailable = 69;
-constexpr int kExitTemporary = 75;
-constexpr int kExitNoPermission = 77;
 constexpr quint16 kDefaultPort = 5025;
 
 const char kUsage[] =
@@ -155,7 +155,7 @@ int RunServe(const QStringList& arguments) {
                  .arg(tcpPort)
                  .arg(error));
         if (kind == QAbstractSocket::AddressInUseError) {
-            return kExitTemporary;
+            return kExitBusy;
         }
         return kind == QAbstractSocket::SocketAccessError ? kExitNoPermission : kExitUnavailable;
     }
