@@ -300,7 +300,7 @@ std::optional<ControlWord> Instrument::WordFor(Call& call, double db) {
     const AttenuationLookup lookup = LookUpAttenuation(*model, db);
     if (!lookup.inRange) {
         call.Fail(kDataOutOfRange, QStringLiteral("%1 is outside 0 to %2 of %3")
-                                       .arg(DbText(db), DbText(model->maxDb), model->key));
+                                       .arg(DbDetail(db), DbDetail(model->maxDb), model->key));
         return std::nullopt;
     }
     if (lookup.word) {
@@ -310,9 +310,9 @@ std::optional<ControlWord> Instrument::WordFor(Call& call, double db) {
         return NearestWord(*model, db);
     }
     call.Fail(kDataOutOfRange, QStringLiteral("%3 cannot make %1; nearest %2")
-                                   .arg(DbText(db),
+                                   .arg(DbDetail(db),
                                         NumberText(lookup.belowDb, QLocale::c()) +
-                                            QStringLiteral(" and ") + DbText(lookup.aboveDb),
+                                            QStringLiteral(" and ") + DbDetail(lookup.aboveDb),
                                         model->key));
     return std::nullopt;
 }

@@ -89,7 +89,7 @@ inline void Instrument::Call::ReplyNumber(double value) {
 }
 
 // "7.5 dB", for error details.
-inline QString DbText(double db) {
+inline QString DbDetail(double db) {
     return NumberText(db, QLocale::c()) + QStringLiteral(" dB");
 }
 

@@ -131,6 +131,11 @@ class ErrorQueue(ServerTestCase):
                 entry = inst.query("SYST:ERR?")
                 self.assertTrue(entry.startswith('%d,"%s' % (code, text)), entry)
                 self.assertNoError(inst)
+        # The detail names the values the model can make, in dB.
+        inst.write("ATT 7.3")
+        self.assertEqual(inst.query("SYST:ERR?"),
+                         '-222,"Data out of range;VK58-Q5-S1 cannot make 7.3 dB; '
+                         'nearest 7 and 7.5 dB"')
         # The connection survived every one of them.
         self.assertEqual(inst.query("*IDN?").split(",")[1], "dsactl")
 
