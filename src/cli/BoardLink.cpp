@@ -2,7 +2,7 @@
 // showing what the simulated board latched.
 #include "cli/BoardLink.h"
 
-#include "cli/ExitStatus.h"
+#include "core/ExitStatus.h"
 #include "cli/Output.h"
 #include "cli/PortChoice.h"
 #include "core/PortBackend.h"

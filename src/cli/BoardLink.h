@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "cli/ExitStatus.h"
+#include "core/ExitStatus.h"
 #include "core/BoardReadout.h"
 #include "core/BoardSession.h"
 #include "port/PortAccess.h"

@@ -1,7 +1,7 @@
 // Parsing a subcommand's options with QCommandLineParser, and its help text.
 #include "cli/CommandLine.h"
 
-#include "cli/ExitStatus.h"
+#include "core/ExitStatus.h"
 #include "cli/Output.h"
 
 QString OptionText(const QString& name) {

@@ -6,7 +6,7 @@
 #include "cli/BoardLink.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/ExitStatus.h"
+#include "core/ExitStatus.h"
 #include "cli/JsonResults.h"
 #include "cli/Output.h"
 #include "cli/PortChoice.h"

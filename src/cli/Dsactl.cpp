@@ -4,7 +4,7 @@
 #include <QSet>
 
 #include "cli/Commands.h"
-#include "cli/ExitStatus.h"
+#include "core/ExitStatus.h"
 #include "cli/Output.h"
 
 #ifndef DSA_VERSION

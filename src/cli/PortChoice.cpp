@@ -1,7 +1,7 @@
 // Choosing the port of a command and naming why it cannot be used.
 #include "cli/PortChoice.h"
 
-#include "cli/ExitStatus.h"
+#include "core/ExitStatus.h"
 #include "core/AddressFile.h"
 #include "core/HexAddress.h"
 #include "core/PortBackend.h"

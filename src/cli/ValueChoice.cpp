@@ -2,7 +2,7 @@
 #include "cli/ValueChoice.h"
 
 #include "cli/CommandLine.h"
-#include "cli/ExitStatus.h"
+#include "core/ExitStatus.h"
 #include "core/NumberText.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 
 // serve is a dsactl subcommand, so it ends with dsactl's exit statuses.
-#include "cli/ExitStatus.h"
+#include "core/ExitStatus.h"
 #include "core/AddressFile.h"
 #include "core/HexAddress.h"
 #include "core/PortBackend.h"
@@ -120,6 +120,13 @@ int RunServe(const QStringList& arguments) {
             return kExitUsage;
         }
         port = *parsed;
+        if (simulate && port != kSimulatedBoardBase) {
+            Fail(QStringLiteral("the simulated board answers at %1, not at %2. Leave out --port "
+                                "or give --port %1.")
+                     .arg(QString::number(kSimulatedBoardBase, 16).toUpper(),
+                          QString::number(port, 16).toUpper()));
+            return kExitUnavailable;
+        }
     } else if (simulate) {
         port = kSimulatedBoardBase;
     } else {

@@ -314,6 +314,11 @@ class CommandLine(unittest.TestCase):
                 self.assertEqual(done.returncode, 64)
                 self.assertEqual(len(done.stderr.splitlines()), 1, done.stderr)
 
+    def test_simulated_board_only_at_its_address(self):
+        done = self.run_serve("--simulate", "--port", "379", "--listen", "127.0.0.1:0")
+        self.assertEqual(done.returncode, 69)
+        self.assertIn("answers at 378, not at 379", done.stderr)
+
     def test_address_in_use(self):
         holder = socket.socket()
         holder.bind(("127.0.0.1", 0))

@@ -1,6 +1,7 @@
 #pragma once
-// The exit statuses of dsactl, after the BSD sysexits convention, and the
-// failure that carries one from wherever a command finds it to main.
+// The exit statuses of dsactl and dsactl serve, after the BSD sysexits
+// convention, and the failure that carries one from wherever a command finds
+// it to main.
 
 #include <QString>
 
