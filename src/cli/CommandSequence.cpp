@@ -31,12 +31,13 @@ void AddSequenceOptions(Subcommand& command) {
                        QStringLiteral("Run through the values K times (default 1)."),
                        QStringLiteral("K")});
     command.AddOption({QStringLiteral("forever"),
-                       QStringLiteral("Run through the values until stopped (Ctrl+C or "
-                                      "SIGTERM).")});
+                       QStringLiteral("Run through the values until stopped (Ctrl+C, "
+                                      "SIGTERM or SIGHUP).")});
     AddLeOption(command);
     command.AddOption({QStringLiteral("on-stop"),
-                       QStringLiteral("When stopped by Ctrl+C or SIGTERM, set this attenuation "
-                                      "in dB before ending (for example the maximum)."),
+                       QStringLiteral("When stopped by Ctrl+C, SIGTERM or SIGHUP, set this "
+                                      "attenuation in dB before ending (for example the "
+                                      "maximum)."),
                        QStringLiteral("X")});
     AddNearestOption(command);
     AddJsonOption(command, QStringLiteral("Print one JSON object a line per step on standard "
@@ -46,7 +47,7 @@ void AddSequenceOptions(Subcommand& command) {
 // What the help of sweep and hop says of their timing, after what they do.
 QString TimingDescription() {
     return QStringLiteral("Each step starts on a deadline counted from the start, so a long run "
-                          "does not drift. Ctrl+C or SIGTERM ends it after the step under way.");
+                          "does not drift. Ctrl+C, SIGTERM or SIGHUP ends it after the step under way.");
 }
 
 // Adds the options sweep and hop share to `command` and parses `arguments`;

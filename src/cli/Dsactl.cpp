@@ -41,10 +41,11 @@ QString OverallHelp() {
     }
     text += QStringLiteral(
         "\n"
-        "Options for every command (before or after its name):\n"
+        "Options before or after the command's name:\n"
         "  --simulate   drive the simulated board instead of a parallel port\n"
-        "  --port HEX   printer-port base address in hex (default: IOaddress.001 in the\n"
-        "               current folder; 378 with --simulate)\n"
+        "  --port HEX   printer-port base address in hex, for set, sweep, hop and serve\n"
+        "               (default: IOaddress.001 in the current folder; 378 with\n"
+        "               --simulate)\n"
         "  -h, --help   show help (after a command: that command's help)\n"
         "  --version    show the version\n"
         "\n"

@@ -31,7 +31,7 @@ constexpr quint16 kDefaultPort = 5025;
 const char kUsage[] =
     "Usage: dsactl serve [--listen ADDR:PORT] [--simulate] [--port HEX] [--nearest]\n"
     "\n"
-    "Serves the board as a SCPI instrument over a raw TCP socket, until Ctrl+C or SIGTERM.\n"
+    "Serves the board as a SCPI instrument over a raw TCP socket, until Ctrl+C, SIGTERM or SIGHUP.\n"
     "\n"
     "Options:\n"
     "  --listen ADDR:PORT  address and TCP port to listen on (default 127.0.0.1:5025).\n"
