@@ -53,7 +53,7 @@ QString DataLineCaption(int bit) {
 }
 
 bool DataLineHigh(uint8_t lines, int bit) {
-    return ((lines >> bit) & 1u) != 0;
+    return ((static_cast<unsigned>(lines) >> bit) & 1u) != 0;
 }
 
 QString LatchedWordText(ControlWord word, const ModelProfile* model, const QLocale& locale) {
