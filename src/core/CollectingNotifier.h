@@ -14,6 +14,8 @@ public:
     void Beep() override { ++beeps_; }
     void ShowMessage(const std::string& text) override { messages_.push_back(text); }
 
+    // The messages kept so far, oldest first.
+    const std::vector<std::string>& Messages() const { return messages_; }
     // The messages since the last call, oldest first.
     std::vector<std::string> Take() { return std::exchange(messages_, {}); }
 

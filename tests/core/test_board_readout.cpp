@@ -8,17 +8,11 @@
 #include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
 #include "port/Transfers.h"
-#include "port/UserNotifier.h"
+#include "core/CollectingNotifier.h"
 
 namespace {
 
 constexpr int32_t kPort = 0x378;
-
-class SilentNotifier : public UserNotifier {
-public:
-    void Beep() override {}
-    void ShowMessage(const std::string&) override {}
-};
 
 StepStates Steps(std::initializer_list<int> on) {
     StepStates steps{};
@@ -40,7 +34,7 @@ struct DrivenBoard {
     const BoardDecoder& Board() const { return port.Board(); }
 
     SimulatedPort port{kPort};
-    SilentNotifier notifier;
+    CollectingNotifier notifier;
     PortAccess module{port, notifier};
     LeMemoryTable memory{};
 };

@@ -9,17 +9,9 @@
 #include "core/ModelProfile.h"
 #include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
-#include "port/UserNotifier.h"
+#include "core/CollectingNotifier.h"
 
 namespace {
-
-class SilentNotifier : public UserNotifier {
-public:
-    void Beep() override { ++beeps; }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    int beeps = 0;
-    std::vector<std::string> messages;
-};
 
 constexpr int32_t kBase = 0x378;
 
@@ -27,7 +19,7 @@ constexpr int32_t kBase = 0x378;
 struct Bench {
     explicit Bench(int32_t address = kBase) : session(access, address) {}
     SimulatedPort port{kBase};
-    SilentNotifier notifier;
+    CollectingNotifier notifier;
     PortAccess access{port, notifier};
     BoardSession session;
 };
@@ -88,7 +80,7 @@ private slots:
             QCOMPARE(result.problem, PortProblem::NotListed);
         }
         QVERIFY(port.Log().empty());
-        QCOMPARE(notifier.beeps, 0);
+        QCOMPARE(notifier.Beeps(), 0);
     }
 
     void anUnusablePortSaysWhy() {

@@ -3,22 +3,14 @@
 
 #include <QtTest>
 
+#include "core/CollectingNotifier.h"
 #include "core/Load.h"
 #include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
-#include "port/UserNotifier.h"
 
 namespace {
 
 constexpr int32_t kPort = 0x378;
-
-class RecordingNotifier : public UserNotifier {
-public:
-    void Beep() override { ++beeps; }
-    void ShowMessage(const std::string& text) override { messages << QString::fromStdString(text); }
-    int beeps = 0;
-    QStringList messages;
-};
 
 // Steps 0, 2 and 5 on.
 constexpr StepStates kSteps = {true, false, true, false, false, true, false};
@@ -33,7 +25,7 @@ private slots:
     // write; the word still reaches the latch.
     void repeatedReadErrorIsOneMessagePerLoad() {
         SimulatedPort io(kPort);
-        RecordingNotifier user;
+        CollectingNotifier user;
         PortAccess access(io, user);
         io.FaultsOf(kPort).readErrors = -1;
         LeMemoryTable memory{};
@@ -43,9 +35,9 @@ private slots:
                 Load(access, kPort, InterfaceClass::Parallel, kSteps, 1, -1.0f, memory);
             QVERIFY(outcome.latched);
             QVERIFY(!outcome.verified);
-            QCOMPARE(user.messages.size(), load);
+            QCOMPARE(user.Messages().size(), static_cast<std::size_t>(load));
         }
-        QCOMPARE(user.messages.front(), QStringLiteral("Error reading From:888"));
+        QCOMPARE(user.Messages().front(), std::string("Error reading From:888"));
         QCOMPARE(int(io.Board().ParallelDevice().value), 37);
         QCOMPARE(io.Board().ParallelDevice().loads, 2);
     }
@@ -53,7 +45,7 @@ private slots:
     // A typed register address is no port: nothing is sent, nothing recorded.
     void registerAddressSendsNothing() {
         SimulatedPort io(kPort);
-        RecordingNotifier user;
+        CollectingNotifier user;
         PortAccess access(io, user);
         LeMemoryTable memory{};
         for (InterfaceClass kind : {InterfaceClass::Serial, InterfaceClass::Parallel}) {
@@ -62,8 +54,8 @@ private slots:
         }
         QVERIFY(io.Log().empty());
         QCOMPARE(memory, LeMemoryTable{});
-        QCOMPARE(user.messages.size(), 1);
-        QVERIFY(user.messages.front().contains("37A"));
+        QCOMPARE(user.Messages().size(), std::size_t{1});
+        QVERIFY(user.Messages().front().find("37A") != std::string::npos);
     }
 };
 
