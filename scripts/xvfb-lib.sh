@@ -5,18 +5,23 @@
 # start_xvfb WORKDIR
 start_xvfb() {
     local work=$1
-    # Let the X server pick a free display number and tell us which.
+    # Let the X server pick a free display number and tell us which. Without
+    # -noreset the server resets whenever its last client leaves and drops every
+    # connection still in its handshake: a program starting while a short
+    # client such as xwininfo (wait_for_window) disconnects would then fail to
+    # open the display and abort.
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     XVFB_PID=$!
     exec 3>&-
-    for _ in $(seq 100); do
+    # Up to 30 seconds: a busy machine may take that long to start it.
+    for _ in $(seq 300); do
         [ -s "$work/display" ] && break
         sleep 0.1
     done
     XVFB_DISPLAY=":$(head -n1 "$work/display")"
     if [ "$XVFB_DISPLAY" = ":" ]; then
-        echo "Xvfb did not start" >&2
+        echo "Xvfb did not start within 30 seconds" >&2
         cat "$work/xvfb.log" >&2
         return 1
     fi

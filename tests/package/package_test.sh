@@ -22,6 +22,21 @@ check() {
     shift
     if out=$("$@" 2>&1); then pass "$name"; else fail "$name"; printf '%s\n' "$out" | sed 's/^/    /'; fi
 }
+# window_check NAME TITLE: one check that the window program started as APP_PID
+# shows a window with that title; its output is shown when it fails.
+window_check() {
+    if wait_for_window "$2" "$APP_PID" >/dev/null; then pass "$1"; return; fi
+    fail "$1"
+    if kill -0 "$APP_PID" 2>/dev/null; then
+        echo "    the program is still running after 30 seconds"
+    else
+        # Only the first wait learns the status.
+        [ -n "${app_status:-}" ] || { wait "$APP_PID"; app_status=$?; }
+        echo "    the program ended with status $app_status$([ "$app_status" -eq 134 ] && echo ' (aborted)')"
+    fi
+    echo "    --- its output"
+    sed 's/^/    /' "$display_dir/app.log"
+}
 finish() {
     echo "$passed passed, $failed failed"
     [ "$failed" -eq 0 ]
@@ -172,20 +187,52 @@ done
 
 # --- Install into a throw-away root ----------------------------------------------
 # The root's dpkg database holds this machine's records of the packages the
-# .deb depends on, so dpkg checks the dependencies for real; their files are
-# the machine's own, which the installed programs run against.
+# .deb needs, directly or through their own Depends and Pre-Depends, but not
+# what is only recommended (dpkg -i and apt-get --no-install-recommends leave
+# that out), so dpkg checks the dependencies for real. The programs run against
+# the machine's own files, except Qt's plugins: the root holds only those of its
+# packages, and the window loads them from there (a qt.conf beside it), so a
+# plugin that only a recommended package brings is missing as it would be.
 root="$work/root"
 admin="$root/var/lib/dpkg"
+plugins=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/qt6/plugins
 rm -rf "$root"
 mkdir -p "$admin/info" "$admin/updates" "$admin/triggers"
 : >"$admin/status"
 : >"$admin/available"
-for dep in $(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/|.*//; s/(.*)//; s/ //g'); do
-    dpkg-query -s "$dep" >>"$admin/status" 2>/dev/null && echo >>"$admin/status"
-    for list in /var/lib/dpkg/info/"$dep".list /var/lib/dpkg/info/"$dep":*.list; do
-        [ -e "$list" ] && cp "$list" "$admin/info/"
+# needs PACKAGE: the installed packages PACKAGE depends on (of alternatives,
+# the first one installed).
+needs() {
+    local alternatives name
+    dpkg-query -W -f='${Depends}, ${Pre-Depends}' "$1" 2>/dev/null | tr ',' '\n' |
+        while read -r alternatives; do
+            for name in $(sed 's/([^)]*)//g; s/|/ /g; s/:any//g' <<<"$alternatives"); do
+                dpkg-query -W "$name" >/dev/null 2>&1 && { echo "$name"; break; }
+            done
+        done
+}
+declare -A in_root=()
+todo=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/|.*//; s/(.*)//; s/ //g')
+while [ -n "$todo" ]; do
+    next=
+    for dep in $todo; do
+        [ -n "${in_root[$dep]:-}" ] && continue
+        in_root[$dep]=1
+        dpkg-query -s "$dep" >>"$admin/status" 2>/dev/null && echo >>"$admin/status"
+        for list in /var/lib/dpkg/info/"$dep".list /var/lib/dpkg/info/"$dep":*.list; do
+            [ -e "$list" ] || continue
+            cp "$list" "$admin/info/"
+            grep "^$plugins/" "$list" | while read -r file; do
+                [ -f "$file" ] && cp --parents "$file" "$root"
+            done
+        done
+        next+=" $(needs "$dep")"
     done
+    todo=$next
 done
+echo "the root holds ${#in_root[@]} packages and $(find "$root$plugins" -type f 2>/dev/null | wc -l) Qt plugins"
+check "depends on Qt's platform plugins (qt6-qpa-plugins), which libqt6gui6 only recommends" \
+    bash -c 'dpkg-deb -f "$1" Depends | tr "," "\n" | grep -q "^ *qt6-qpa-plugins\b"' _ "$deb"
 check "dpkg -i installs it into a throw-away root" dpkg --root="$root" -i "$deb"
 check "dpkg knows it as installed" bash -c \
     '[ "$(dpkg-query --admindir="$1" -W -f="\${db:Status-Abbrev}" '"$package"')" = "ii " ]' _ "$admin"
@@ -194,6 +241,7 @@ run="$work/run"
 rm -rf "$run"
 mkdir -p "$run"
 bin="$root/usr/bin"
+printf '[Paths]\nPlugins=%s\n' "$root$plugins" >"$bin/qt.conf"
 check "installed dsactl --version" bash -c '
     cd "$1" && out=$("$2/dsactl" --version) && echo "$out" && grep -q "$3" <<<"$out"' _ \
     "$run" "$bin" "${version%%-*}"
@@ -202,11 +250,15 @@ check "installed dsactl --simulate set --model 1 --db 3" bash -c '
     "$run" "$bin"
 
 if start_xvfb "$display_dir"; then
-    (cd "$run" && exec env DISPLAY="$XVFB_DISPLAY" QT_QPA_PLATFORM=xcb "$bin/digital-step-attenuator" \
-        --simulate >"$display_dir/app.log" 2>&1) &
+    (cd "$run" && exec env -u QT_PLUGIN_PATH -u QT_QPA_PLATFORM_PLUGIN_PATH DISPLAY="$XVFB_DISPLAY" \
+        QT_QPA_PLATFORM=xcb QT_LOGGING_RULES=qt.core.library.debug=true \
+        "$bin/digital-step-attenuator" --simulate >"$display_dir/app.log" 2>&1) &
     APP_PID=$!
-    check "installed window with --simulate shows the main window" wait_for_window "$title" "$APP_PID"
-    check "installed window with --simulate shows the Test board" wait_for_window "Test board" "$APP_PID"
+    window_check "installed window with --simulate shows the main window" "$title"
+    window_check "installed window with --simulate shows the Test board" "Test board"
+    check "the window loads Qt's plugins from the root's packages only" bash -c '
+        grep "loaded library" "$1" | grep -F "$2/" || { echo "no plugin loaded from $2"; false; }
+        ! grep -F "\"$3/" "$1"' _ "$display_dir/app.log" "$root$plugins" "$plugins"
     kill "$APP_PID" 2>/dev/null
     wait "$APP_PID" 2>/dev/null
     APP_PID=
@@ -216,7 +268,8 @@ if start_xvfb "$display_dir"; then
     home="$work/home"
     rm -rf "$home"
     mkdir -p "$home"
-    (cd "$run" && env HOME="$home" PATH="$bin:$PATH" DISPLAY="$XVFB_DISPLAY" QT_QPA_PLATFORM=xcb \
+    (cd "$run" && env -u QT_PLUGIN_PATH -u QT_QPA_PLATFORM_PLUGIN_PATH HOME="$home" PATH="$bin:$PATH" \
+        DISPLAY="$XVFB_DISPLAY" QT_QPA_PLATFORM=xcb \
         gio launch "$root/usr/share/applications/$(basename "$desktop")" >"$display_dir/gio.log" 2>&1)
     if id=$(wait_for_window "$title" $$); then
         desktop_pid=$(DISPLAY="$XVFB_DISPLAY" xprop -id "$id" _NET_WM_PID | awk '{ print $3 }')
@@ -233,11 +286,16 @@ else
 fi
 
 # --- Remove ----------------------------------------------------------------------
+rm -f "$bin/qt.conf"
 check "dpkg -r removes it" dpkg --root="$root" -r "$package"
 check "dpkg no longer knows it as installed" bash -c \
     '! dpkg-query --admindir="$1" -W -f="\${db:Status-Abbrev}" '"$package"' 2>/dev/null | grep -q "^[ir]"' _ "$admin"
-# No file is left; a folder may stay only where another package owns it.
-left=$(cd "$root" && find . -mindepth 1 -path ./var/lib/dpkg -prune -o ! -type d -print)
+# No file is left but the plugins of the other packages; a folder may stay only
+# where another package owns it.
+left=$(cd "$root" && find . -mindepth 1 -path ./var/lib/dpkg -prune -o ! -type d -print |
+    while read -r file; do
+        dpkg --root="$root" -S "${file#.}" >/dev/null 2>&1 || echo "$file"
+    done)
 check "dpkg -r leaves no file behind" test -z "$left"
 [ -n "$left" ] && echo "$left"
 stray=()

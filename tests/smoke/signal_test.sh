@@ -13,8 +13,8 @@ work=$(mktemp -d)
 trap 'stop_display "$work"' EXIT
 start_xvfb "$work"
 
-# The X server resets when its last client leaves; wait until it takes
-# connections again.
+# Wait until the X server takes connections (again, after the program
+# before has left).
 wait_for_display() {
     for _ in $(seq 100); do
         DISPLAY="$XVFB_DISPLAY" xwininfo -root >/dev/null 2>&1 && return 0
