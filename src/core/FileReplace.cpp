@@ -27,8 +27,8 @@ struct Temporaries {
 
     QByteArray NextPath() const {
         static unsigned counter = 0;
-        return folder + "/" + prefix + QByteArray::number(static_cast<qint64>(::getpid())) +
-               "-" + QByteArray::number(++counter);
+        return folder + "/" + prefix + QByteArray::number(static_cast<qint64>(::getpid())) + "-" +
+               QByteArray::number(++counter);
     }
 
     QByteArray folder;
@@ -196,8 +196,8 @@ bool ReplaceFileContents(const QString& path, const QByteArray& bytes) {
     if (outcome == Outcome::Unavailable) {
         outcome = WriteNamed(temporaries, bytes, mode, temporary);
     }
-    const bool ok = outcome == Outcome::Written &&
-                    ::rename(temporary.constData(), target.constData()) == 0;
+    const bool ok =
+        outcome == Outcome::Written && ::rename(temporary.constData(), target.constData()) == 0;
     if (!ok) {
         if (!temporary.isEmpty()) {
             ::unlink(temporary.constData());

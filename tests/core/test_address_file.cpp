@@ -10,9 +10,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <future>
 #include <csignal>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,8 +42,8 @@ QByteArray BytesOf(const QString& path) {
 
 // Names in `dir` other than the address file itself (left-over temporaries).
 QStringList OtherEntries(const QString& dir) {
-    QStringList names = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                            QDir::NoDotAndDotDot);
+    QStringList names =
+        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     names.removeAll(QStringLiteral("IOaddress.001"));
     return names;
 }
@@ -343,8 +343,8 @@ private slots:
         QFETCH(QByteArray, fault);
         if (qEnvironmentVariable(kFaultChildVariable).toLatin1() != fault) {
             const QProcessEnvironment environment = ShimEnvironment(fault);
-            const QString function =
-                QStringLiteral("fullDiskKeepsOldFile:") + QString::fromLatin1(QTest::currentDataTag());
+            const QString function = QStringLiteral("fullDiskKeepsOldFile:") +
+                                     QString::fromLatin1(QTest::currentDataTag());
             QCOMPARE(RunChild(QCoreApplication::applicationFilePath(), {function}, environment), 0);
             return;
         }
@@ -424,10 +424,11 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, removed);
         static const qint64 ended = EndedProcessId();
-        const QString planted = dir_.filePath(
-            QString(name)
-                .replace(QStringLiteral("%1"), QString::number(ended))
-                .replace(QStringLiteral("%2"), QString::number(QCoreApplication::applicationPid())));
+        const QString planted =
+            dir_.filePath(QString(name)
+                              .replace(QStringLiteral("%1"), QString::number(ended))
+                              .replace(QStringLiteral("%2"),
+                                       QString::number(QCoreApplication::applicationPid())));
         {
             QFile file(planted);
             QVERIFY(file.open(QIODevice::WriteOnly));

@@ -61,8 +61,7 @@ void KillIfChosen() {
     }
 }
 
-template <typename F>
-F Next(const char* name) {
+template <typename F> F Next(const char* name) {
     return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
 }
 
