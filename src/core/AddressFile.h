@@ -27,6 +27,6 @@ AddressFileContent ReadAddressFile(const QString& dir = QString());
 
 // Replaces the address file with `text` trimmed and CR LF, as Latin-1. The old
 // file stays whole until the new one is complete (see ReplaceFileContents); a
-// symbolic link of that name is replaced, never written through. False when it
-// could not be written.
+// symbolic link of that name is replaced, never written through; a file the
+// user may not write stays as it is. False when it could not be written.
 bool WriteAddressFile(const QString& text, const QString& dir = QString());

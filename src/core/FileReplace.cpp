@@ -3,10 +3,13 @@
 // into its target.
 #include "core/FileReplace.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,24 +17,54 @@
 
 namespace {
 
-// Creates a new, empty temporary file next to `target`; -1 when that fails.
-// Created with mode 0666 so that the user's umask applies as for any new file.
-int CreateTemporary(const QByteArray& target, QByteArray& temporaryPath) {
-    static unsigned counter = 0;
-    const QFileInfo info(QFile::decodeName(target));
-    const QByteArray stem = QFile::encodeName(info.path()) + "/." +
-                            QFile::encodeName(info.fileName()) + ".new-" +
-                            QByteArray::number(static_cast<qint64>(::getpid())) + "-";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = stem + QByteArray::number(++counter);
-        const int fd = ::open(temporaryPath.constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY,
-                              0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
+// Where the new contents are made: the folder of the file, and the start of
+// the temporary names beside it, ".<name>.new-". A temporary's full name is
+// ".<name>.new-<process id>-<count>", both numbers in plain decimal.
+struct Temporaries {
+    explicit Temporaries(const QString& path)
+        : folder(QFile::encodeName(QFileInfo(path).path())),
+          prefix("." + QFile::encodeName(QFileInfo(path).fileName()) + ".new-") {}
+
+    QByteArray NextPath() const {
+        static unsigned counter = 0;
+        return folder + "/" + prefix + QByteArray::number(static_cast<qint64>(::getpid())) + "-" +
+               QByteArray::number(++counter);
+    }
+
+    QByteArray folder;
+    QByteArray prefix;
+};
+
+// A positive number in plain decimal (no sign, no leading zero), at most
+// `limit`; 0 for anything else.
+qint64 PlainNumber(const QByteArray& text, qint64 limit) {
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    return ok && value > 0 && value <= limit && QByteArray::number(value) == text ? value : 0;
+}
+
+// Removes the temporaries that processes killed while saving (or a power cut)
+// left behind: files of exactly that name pattern whose process no longer
+// exists. Anything else in the folder, and any temporary of a running process,
+// is left alone.
+void RemoveStaleTemporaries(const Temporaries& temporaries) {
+    const QDir folder(QFile::decodeName(temporaries.folder));
+    const QStringList names =
+        folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        const QByteArray bytes = QFile::encodeName(name);
+        if (!bytes.startsWith(temporaries.prefix)) {
+            continue;
+        }
+        const QList<QByteArray> numbers = bytes.mid(temporaries.prefix.size()).split('-');
+        if (numbers.size() != 2 || PlainNumber(numbers.at(1), LLONG_MAX) == 0) {
+            continue;
+        }
+        const auto pid = static_cast<pid_t>(PlainNumber(numbers.at(0), INT_MAX));
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) {
+            ::unlink((temporaries.folder + "/" + bytes).constData());
         }
     }
-    return -1;
 }
 
 // Writes all of `bytes`, going on after a short write; false at the first error
@@ -56,10 +89,83 @@ bool WriteAll(int fd, const QByteArray& bytes) {
     return true;
 }
 
+// The contents and permission bits (`mode`, or -1 to keep those of a new file),
+// flushed to the disk.
+bool Fill(int fd, const QByteArray& bytes, int mode) {
+    return WriteAll(fd, bytes) && (mode < 0 || ::fchmod(fd, static_cast<mode_t>(mode)) == 0) &&
+           ::fsync(fd) == 0;
+}
+
+enum class Outcome { Written, Failed, Unavailable };
+
+// Makes the new file unnamed (O_TMPFILE) and names it only once it is
+// complete: should the program be killed before, the system frees the file
+// and nothing is left in the folder. Unavailable where the kernel or the file
+// system has no unnamed files, or /proc is missing to give it a name.
+// Created with mode 0666 so that the user's umask applies as for any new file.
+Outcome WriteUnnamed(const Temporaries& temporaries, const QByteArray& bytes, int mode,
+                     QByteArray& temporaryPath) {
+#ifdef O_TMPFILE
+    const int fd = ::open(temporaries.folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return Outcome::Unavailable;
+    }
+    if (!Fill(fd, bytes, mode)) {
+        ::close(fd);
+        return Outcome::Failed;
+    }
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    Outcome outcome = Outcome::Unavailable;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporaryPath = temporaries.NextPath();
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporaryPath.constData(),
+                     AT_SYMLINK_FOLLOW) == 0) {
+            outcome = Outcome::Written;
+            break;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    if (outcome != Outcome::Written) {
+        temporaryPath.clear();
+    }
+    if (::close(fd) != 0 && outcome == Outcome::Written) {
+        return Outcome::Failed;
+    }
+    return outcome;
+#else
+    Q_UNUSED(temporaries);
+    Q_UNUSED(bytes);
+    Q_UNUSED(mode);
+    Q_UNUSED(temporaryPath);
+    return Outcome::Unavailable;
+#endif
+}
+
+// The same with a named temporary file from the start.
+Outcome WriteNamed(const Temporaries& temporaries, const QByteArray& bytes, int mode,
+                   QByteArray& temporaryPath) {
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporaryPath = temporaries.NextPath();
+        fd = ::open(temporaryPath.constData(),
+                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd < 0) {
+        temporaryPath.clear();
+        return Outcome::Failed;
+    }
+    const bool ok = Fill(fd, bytes, mode);
+    return (::close(fd) == 0) && ok ? Outcome::Written : Outcome::Failed;
+}
+
 // Makes the rename itself durable; a failure here no longer matters to the
 // file's contents, so it is not reported.
-void SyncFolder(const QByteArray& target) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(target)).path());
+void SyncFolder(const QByteArray& folder) {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -71,25 +177,33 @@ void SyncFolder(const QByteArray& target) {
 
 bool ReplaceFileContents(const QString& path, const QByteArray& bytes) {
     const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary;
-    const int fd = CreateTemporary(target, temporary);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = WriteAll(fd, bytes);
-    // A regular file of that name keeps its permissions; a link or anything
-    // else is simply replaced by a new file.
+    // A regular file of that name is replaced only if the user may write it
+    // (the system's own rule, as for opening it to write: the superuser may),
+    // and keeps its permission bits. A link or anything else is simply
+    // replaced by a new file.
     struct stat old {};
-    if (ok && ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ok = ::fchmod(fd, old.st_mode & 0777) == 0;
+    int mode = -1;
+    if (::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0) {
+            return false;
+        }
+        mode = static_cast<int>(old.st_mode & 0777);
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
+    const Temporaries temporaries(path);
+    RemoveStaleTemporaries(temporaries);
+    QByteArray temporary;
+    Outcome outcome = WriteUnnamed(temporaries, bytes, mode, temporary);
+    if (outcome == Outcome::Unavailable) {
+        outcome = WriteNamed(temporaries, bytes, mode, temporary);
+    }
+    const bool ok =
+        outcome == Outcome::Written && ::rename(temporary.constData(), target.constData()) == 0;
     if (!ok) {
-        ::unlink(temporary.constData());
+        if (!temporary.isEmpty()) {
+            ::unlink(temporary.constData());
+        }
         return false;
     }
-    SyncFolder(target);
+    SyncFolder(temporaries.folder);
     return true;
 }

@@ -1,7 +1,8 @@
 // The address file: exact bytes written, and what reading makes of missing,
 // empty, long, quoted, odd and binary contents; saving that never damages the
-// old file (full disk, a planted symbolic link, an unwritable folder) and
-// reading that only takes a regular file and never hangs.
+// old file (full disk, a planted symbolic link, an unwritable folder or file),
+// leaves no temporary behind even when killed, and reading that only takes a
+// regular file and never hangs.
 
 #include <QDir>
 #include <QFile>
@@ -9,9 +10,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <future>
+#include <csignal>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/AddressFile.h"
@@ -39,8 +42,8 @@ QByteArray BytesOf(const QString& path) {
 
 // Names in `dir` other than the address file itself (left-over temporaries).
 QStringList OtherEntries(const QString& dir) {
-    QStringList names = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                            QDir::NoDotAndDotDot);
+    QStringList names =
+        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     names.removeAll(QStringLiteral("IOaddress.001"));
     return names;
 }
@@ -67,12 +70,46 @@ int RunChild(const QString& program, const QStringList& arguments,
     return code;
 }
 
+// Runs a copy of this test's `function` that is to be killed by SIGKILL; true
+// when it was, else its output is printed.
+bool RunChildKilled(const QString& function, const QProcessEnvironment& environment) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {function});
+    if (!child.waitForFinished(60000)) {
+        child.kill();
+        child.waitForFinished();
+        qWarning() << "child did not finish:" << function;
+        return false;
+    }
+    // Qt gives the signal's number as the exit code of a crashed process.
+    if (child.exitStatus() == QProcess::CrashExit && child.exitCode() == SIGKILL) {
+        return true;
+    }
+    qWarning().noquote() << "--- child" << function << "was not killed:\n" << child.readAll();
+    return false;
+}
+
+// The id of a process that has ended.
+qint64 EndedProcessId() {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return pid;
+}
+
 // Set for a copy of this test that runs with the write fault library
 // preloaded (the fault it tries), or as an unprivileged user.
 const char* const kFaultChildVariable = "DSA_WRITE_FAULT_CHILD";
 // Read by the fault library: the fault in force (unset: none).
 const char* const kWriteFaultVariable = "DSA_WRITE_FAULT";
 const char* const kUnprivilegedVariable = "DSA_TEST_UNPRIVILEGED";
+// The folder a copy of this test saves in, for its parent to look at.
+const char* const kSaveFolderVariable = "DSA_TEST_SAVE_FOLDER";
 
 } // namespace
 
@@ -201,6 +238,44 @@ private slots:
         QCOMPARE(FileBytes(dir_.path()), QByteArray("278\r\n"));
     }
 
+    // An address file the user may not write (an administrator's way to pin a
+    // PC's address) stays as it is, in a folder the user may write; one the
+    // user may write is replaced with its bits. Whether the user may write it
+    // is the system's rule, so as root (who may) the rows run as "nobody".
+    void unwritableFileIsLeftAsItIs_data() {
+        QTest::addColumn<uint>("mode");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("read-only") << 0444u << false;
+        QTest::newRow("no permission at all") << 0000u << false;
+        QTest::newRow("only others may write") << 0446u << false;
+        QTest::newRow("owner may write") << 0644u << true;
+    }
+
+    void unwritableFileIsLeftAsItIs() {
+        QFETCH(uint, mode);
+        QFETCH(bool, replaced);
+        if (geteuid() == 0) {
+            QVERIFY2(!qEnvironmentVariableIsSet(kUnprivilegedVariable), "setpriv left us root");
+            QCOMPARE(RunAsNobody(QStringLiteral("unwritableFileIsLeftAsItIs:") +
+                                 QString::fromLatin1(QTest::currentDataTag())),
+                     0);
+            return;
+        }
+        const QByteArray path = QFile::encodeName(AddressFilePath(dir_.path()));
+        PutFile(dir_.path(), "278\r\n");
+        QVERIFY(::chmod(path.constData(), static_cast<mode_t>(mode)) == 0);
+        struct stat before {};
+        QVERIFY(::stat(path.constData(), &before) == 0);
+        QCOMPARE(WriteAddressFile("378", dir_.path()), replaced);
+        struct stat after {};
+        QVERIFY(::stat(path.constData(), &after) == 0);
+        QCOMPARE(after.st_mode & 0777, mode);
+        QCOMPARE(after.st_ino != before.st_ino, replaced);
+        QVERIFY(::chmod(path.constData(), 0600) == 0);
+        QCOMPARE(FileBytes(dir_.path()), QByteArray(replaced ? "378\r\n" : "278\r\n"));
+        QCOMPARE(OtherEntries(dir_.path()), QStringList());
+    }
+
     // --- Saving never damages what is there ---------------------------------
 
     // A planted link is replaced by a regular file; its target stays as it was.
@@ -232,13 +307,25 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir_.filePath("no")));
     }
 
+    // The old bits, not those a new file gets under the usual umask 022.
+    void replacedFileKeepsItsPermissions_data() {
+        QTest::addColumn<uint>("mode");
+        QTest::newRow("group may read") << 0640u;
+        QTest::newRow("all may write") << 0666u;
+    }
+
     void replacedFileKeepsItsPermissions() {
+        QFETCH(uint, mode);
         PutFile(dir_.path(), "278\r\n");
-        QVERIFY(::chmod(QFile::encodeName(AddressFilePath(dir_.path())).constData(), 0640) == 0);
-        QVERIFY(WriteAddressFile("378", dir_.path()));
+        QVERIFY(::chmod(QFile::encodeName(AddressFilePath(dir_.path())).constData(),
+                        static_cast<mode_t>(mode)) == 0);
+        const mode_t umask = ::umask(022);
+        const bool written = WriteAddressFile("378", dir_.path());
+        ::umask(umask);
+        QVERIFY(written);
         struct stat info {};
         QVERIFY(::stat(QFile::encodeName(AddressFilePath(dir_.path())).constData(), &info) == 0);
-        QCOMPARE(info.st_mode & 0777, 0640u);
+        QCOMPARE(info.st_mode & 0777, mode);
         QCOMPARE(OtherEntries(dir_.path()), QStringList());
     }
 
@@ -249,20 +336,15 @@ private slots:
         QTest::newRow("no space") << QByteArray("enospc");
         QTest::newRow("short write") << QByteArray("short");
         QTest::newRow("flush fails") << QByteArray("fsync");
+        QTest::newRow("no space, no unnamed files") << QByteArray("enospc,notmpfile");
     }
 
     void fullDiskKeepsOldFile() {
         QFETCH(QByteArray, fault);
         if (qEnvironmentVariable(kFaultChildVariable).toLatin1() != fault) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QString::fromLatin1(kFaultChildVariable), QString::fromLatin1(fault));
-            environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(DSA_WRITE_FAULT_SHIM));
-            // Under AddressSanitizer the fault library comes first on purpose.
-            const QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
-            environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                               asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0");
-            const QString function =
-                QStringLiteral("fullDiskKeepsOldFile:") + QString::fromLatin1(QTest::currentDataTag());
+            const QProcessEnvironment environment = ShimEnvironment(fault);
+            const QString function = QStringLiteral("fullDiskKeepsOldFile:") +
+                                     QString::fromLatin1(QTest::currentDataTag());
             QCOMPARE(RunChild(QCoreApplication::applicationFilePath(), {function}, environment), 0);
             return;
         }
@@ -282,6 +364,80 @@ private slots:
         QVERIFY(!writtenAfresh);
         QVERIFY(!QFileInfo::exists(AddressFilePath(dir_.path())));
         QCOMPARE(OtherEntries(dir_.path()), QStringList());
+    }
+
+    // Killed (SIGKILL, as by a power cut) in the middle of saving, in a copy
+    // of this test: the old file stays whole and nothing else is left, at
+    // once where the file system has unnamed files, else after the next save.
+    void killedWhileSavingLeavesNothing_data() {
+        QTest::addColumn<bool>("unnamed");
+        QTest::newRow("unnamed temporary") << true;
+        QTest::newRow("named temporary") << false;
+    }
+
+    void killedWhileSavingLeavesNothing() {
+        QFETCH(bool, unnamed);
+        const QByteArray fault = unnamed ? "kill" : "kill,notmpfile";
+        if (qEnvironmentVariable(kFaultChildVariable).toLatin1() != fault) {
+            QProcessEnvironment environment = ShimEnvironment(fault);
+            environment.insert(QString::fromLatin1(kSaveFolderVariable), dir_.path());
+            QVERIFY(RunChildKilled(QStringLiteral("killedWhileSavingLeavesNothing:") +
+                                       QString::fromLatin1(QTest::currentDataTag()),
+                                   environment));
+            QCOMPARE(FileBytes(dir_.path()), QByteArray("3bc\r\n"));
+            QCOMPARE(OtherEntries(dir_.path()).size(), unnamed ? 0 : 1);
+            QVERIFY(WriteAddressFile("378", dir_.path()));
+            QCOMPARE(FileBytes(dir_.path()), QByteArray("378\r\n"));
+            QCOMPARE(OtherEntries(dir_.path()), QStringList());
+            return;
+        }
+        const QString dir = qEnvironmentVariable(kSaveFolderVariable);
+        // The first save goes the same way (unnamed or named) and completes.
+        qputenv(kWriteFaultVariable, unnamed ? "none" : "notmpfile");
+        QVERIFY(WriteAddressFile("3bc", dir));
+        qputenv(kWriteFaultVariable, fault);
+        WriteAddressFile("D010", dir);
+        QFAIL("the save was not killed");
+    }
+
+    // Temporaries of processes that no longer exist are removed by the next
+    // save; nothing else is. %1 is an ended process, %2 this one.
+    void staleTemporariesAreRemoved_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("ended process") << ".IOaddress.001.new-%1-1" << true;
+        QTest::newRow("ended process, later count") << ".IOaddress.001.new-%1-27" << true;
+        QTest::newRow("running process") << ".IOaddress.001.new-1-1" << false;
+        QTest::newRow("this process") << ".IOaddress.001.new-%2-1" << false;
+        QTest::newRow("no count") << ".IOaddress.001.new-%1" << false;
+        QTest::newRow("count not a number") << ".IOaddress.001.new-%1-1x" << false;
+        QTest::newRow("more after the count") << ".IOaddress.001.new-%1-1-2" << false;
+        QTest::newRow("leading zero") << ".IOaddress.001.new-0%1-1" << false;
+        QTest::newRow("process 0") << ".IOaddress.001.new-0-1" << false;
+        QTest::newRow("negative process") << ".IOaddress.001.new--%1-1" << false;
+        QTest::newRow("no leading dot") << "IOaddress.001.new-%1-1" << false;
+        QTest::newRow("another file's") << ".other.new-%1-1" << false;
+        QTest::newRow("backup") << "IOaddress.001~" << false;
+    }
+
+    void staleTemporariesAreRemoved() {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
+        static const qint64 ended = EndedProcessId();
+        const QString planted =
+            dir_.filePath(QString(name)
+                              .replace(QStringLiteral("%1"), QString::number(ended))
+                              .replace(QStringLiteral("%2"),
+                                       QString::number(QCoreApplication::applicationPid())));
+        {
+            QFile file(planted);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("3bc\r\n");
+        }
+        QVERIFY(WriteAddressFile("378", dir_.path()));
+        QCOMPARE(FileBytes(dir_.path()), QByteArray("378\r\n"));
+        QCOMPARE(QFileInfo::exists(planted), !removed);
+        QFile::remove(planted);
     }
 
     // --- Only a regular file is read ----------------------------------------
@@ -327,6 +483,19 @@ private slots:
     }
 
 private:
+    // The environment of a copy of this test that tries `fault` with the fault
+    // library preloaded.
+    static QProcessEnvironment ShimEnvironment(const QByteArray& fault) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kFaultChildVariable), QString::fromLatin1(fault));
+        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(DSA_WRITE_FAULT_SHIM));
+        // Under AddressSanitizer the fault library comes first on purpose.
+        const QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
+        environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                           asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0");
+        return environment;
+    }
+
     // Runs `function` of a copy of this test as the user "nobody"; its exit code.
     // The copy lies in a folder that user can reach, with a temporary folder of
     // its own.
