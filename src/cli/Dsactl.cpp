@@ -4,8 +4,8 @@
 #include <QSet>
 
 #include "cli/Commands.h"
-#include "core/ExitStatus.h"
 #include "cli/Output.h"
+#include "core/ExitStatus.h"
 
 #ifndef DSA_VERSION
 #define DSA_VERSION "unknown"
@@ -65,7 +65,7 @@ bool TakesValue(const QString& argument) {
         QStringLiteral("--steps"), QStringLiteral("--word"),   QStringLiteral("--le"),
         QStringLiteral("--from"),  QStringLiteral("--to"),     QStringLiteral("--step"),
         QStringLiteral("--dwell"), QStringLiteral("--repeat"), QStringLiteral("--on-stop"),
-        QStringLiteral("--list")};
+        QStringLiteral("--list"),  QStringLiteral("--listen")};
     return options.contains(argument);
 }
 

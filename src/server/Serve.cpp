@@ -10,13 +10,13 @@
 #include <memory>
 
 // serve is a dsactl subcommand, so it ends with dsactl's exit statuses.
-#include "core/ExitStatus.h"
 #include "core/AddressFile.h"
+#include "core/CollectingNotifier.h"
+#include "core/ExitStatus.h"
 #include "core/HexAddress.h"
 #include "core/PortBackend.h"
 #include "core/StopSignals.h"
 #include "port/PortAccess.h"
-#include "core/CollectingNotifier.h"
 #include "server/Instrument.h"
 #include "server/ScpiServer.h"
 
@@ -31,7 +31,8 @@ constexpr quint16 kDefaultPort = 5025;
 const char kUsage[] =
     "Usage: dsactl serve [--listen ADDR:PORT] [--simulate] [--port HEX] [--nearest]\n"
     "\n"
-    "Serves the board as a SCPI instrument over a raw TCP socket, until Ctrl+C, SIGTERM or SIGHUP.\n"
+    "Serves the board as a SCPI instrument over a raw TCP socket, until Ctrl+C, SIGTERM or "
+    "SIGHUP.\n"
     "\n"
     "Options:\n"
     "  --listen ADDR:PORT  address and TCP port to listen on (default 127.0.0.1:5025).\n"
@@ -103,8 +104,7 @@ int RunServe(const QStringList& arguments) {
 
     QHostAddress address(QHostAddress::LocalHost);
     quint16 tcpPort = kDefaultPort;
-    if (parser.isSet(listenOption) &&
-        !ParseListen(parser.value(listenOption), address, tcpPort)) {
+    if (parser.isSet(listenOption) && !ParseListen(parser.value(listenOption), address, tcpPort)) {
         Fail(QStringLiteral("--listen takes ADDR:PORT, such as 127.0.0.1:5025, not '%1'")
                  .arg(parser.value(listenOption)));
         return kExitUsage;
@@ -120,6 +120,12 @@ int RunServe(const QStringList& arguments) {
             return kExitUsage;
         }
         port = *parsed;
+        if (!PortAccess::PortConfigured(port)) {
+            Fail(QStringLiteral("--port '%1' sets no port (an address of 64 hex or less means "
+                                "none). Give the base address, for example --port 378.")
+                     .arg(parser.value(portOption)));
+            return kExitUsage;
+        }
         if (simulate && port != kSimulatedBoardBase) {
             Fail(QStringLiteral("the simulated board answers at %1, not at %2. Leave out --port "
                                 "or give --port %1.")

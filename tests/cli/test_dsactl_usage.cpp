@@ -42,14 +42,15 @@ private slots:
             "Attenuation is a positive number");
         row("above the range", {sim, "set", "--model", "1", "--db", "16"}, 65,
             "16 dB is outside the range of VK58-Q1-S1 (0 to 15.5 dB");
-        row("above the range with --nearest", {sim, "set", "--model", "1", "--db", "16", "--nearest"},
-            65, "outside the range");
+        row("above the range with --nearest",
+            {sim, "set", "--model", "1", "--db", "16", "--nearest"}, 65, "outside the range");
         row("between steps", {sim, "set", "--model", "3", "--db", "7.5"}, 65,
             "VK58-Q3-S1 cannot make 7.5 dB exactly; the nearest values are 7 dB and 8 dB");
         row("db and steps", {sim, "set", "--model", "5", "--db", "7", "--steps", "1,2,4"}, 64,
             "give only one of --db, --steps, --word, not --db and --steps");
         row("no value", {sim, "set", "--model", "5"}, 64, "give one of --db, --steps, --word");
-        row("missing value", {sim, "set", "--model", "5", "--db"}, 64, "Missing value after '--db'");
+        row("missing value", {sim, "set", "--model", "5", "--db"}, 64,
+            "Missing value after '--db'");
         row("step the model lacks", {sim, "set", "--model", "1", "--steps", "16"}, 65,
             "VK58-Q1-S1 has no 16 dB step; its steps are 0.5,1,2,4,8 dB");
         row("steps not numbers", {sim, "set", "--model", "5", "--steps", "1,x"}, 64,
@@ -64,25 +65,32 @@ private slots:
             "no port given and no IOaddress.001 in this folder");
         row("simulated board elsewhere", {sim, "set", "--model", "5", "--db", "7", "--port", "278"},
             69, "the simulated board answers at 378, not at 278");
-        row("sweep bad dwell", {sim, "sweep", "--model", "5", "--from", "0", "--to", "3", "--step",
-                                "1", "--dwell", "soon"},
+        row("sweep bad dwell",
+            {sim, "sweep", "--model", "5", "--from", "0", "--to", "3", "--step", "1", "--dwell",
+             "soon"},
             64, "--dwell 'soon' is not a duration");
-        row("sweep no dwell", {sim, "sweep", "--model", "5", "--from", "0", "--to", "3", "--step", "1"},
-            64, "--dwell is required");
-        row("sweep zero step", {sim, "sweep", "--model", "5", "--from", "0", "--to", "3", "--step",
-                                "0", "--dwell", "1"},
+        row("sweep no dwell",
+            {sim, "sweep", "--model", "5", "--from", "0", "--to", "3", "--step", "1"}, 64,
+            "--dwell is required");
+        row("sweep zero step",
+            {sim, "sweep", "--model", "5", "--from", "0", "--to", "3", "--step", "0", "--dwell",
+             "1"},
             64, "--step 0 does not make a sweep");
-        row("sweep value between steps", {sim, "sweep", "--model", "3", "--from", "0", "--to", "3",
-                                          "--step", "0.5", "--dwell", "1"},
+        row("sweep value between steps",
+            {sim, "sweep", "--model", "3", "--from", "0", "--to", "3", "--step", "0.5", "--dwell",
+             "1"},
             65, "VK58-Q3-S1 cannot make 0.5 dB exactly");
-        row("sweep out of range", {sim, "sweep", "--model", "1", "--from", "10", "--to", "20",
-                                   "--step", "1", "--dwell", "1"},
+        row("sweep out of range",
+            {sim, "sweep", "--model", "1", "--from", "10", "--to", "20", "--step", "1", "--dwell",
+             "1"},
             65, "16 dB is outside the range");
-        row("sweep repeat and forever", {sim, "sweep", "--model", "5", "--from", "0", "--to", "1",
-                                         "--step", "1", "--dwell", "1", "--repeat", "2", "--forever"},
+        row("sweep repeat and forever",
+            {sim, "sweep", "--model", "5", "--from", "0", "--to", "1", "--step", "1", "--dwell",
+             "1", "--repeat", "2", "--forever"},
             64, "give only one of --repeat, --forever");
-        row("sweep bad on-stop", {sim, "sweep", "--model", "5", "--from", "0", "--to", "1", "--step",
-                                  "1", "--dwell", "1", "--on-stop", "99"},
+        row("sweep bad on-stop",
+            {sim, "sweep", "--model", "5", "--from", "0", "--to", "1", "--step", "1", "--dwell",
+             "1", "--on-stop", "99"},
             65, "99 dB is outside the range");
         row("hop unknown model", {sim, "hop", "--model", "x", "--list", "1,2", "--dwell", "1"}, 64,
             "dsactl hop: unknown model 'x'");
@@ -90,10 +98,16 @@ private slots:
             64, "--le '7' is not an LE line");
         row("hop bad value", {sim, "hop", "--model", "5", "--list", "1,abc", "--dwell", "1"}, 64,
             "--list 'abc' is not a number of dB");
-        row("hop negative value", {sim, "hop", "--model", "5", "--list", "1,-2", "--dwell", "1"}, 65,
-            "-2 dB is outside the range");
+        row("hop negative value", {sim, "hop", "--model", "5", "--list", "1,-2", "--dwell", "1"},
+            65, "-2 dB is outside the range");
         row("serve bad listen address", {"serve", "--listen", "nowhere"}, 64,
             "dsactl serve: --listen takes ADDR:PORT");
+        row("serve bad listen address before the command", {sim, "--listen", "nowhere", "serve"},
+            64, "dsactl serve: --listen takes ADDR:PORT");
+        row("serve port 10", {"serve", "--port", "10"}, 64,
+            "dsactl serve: --port '10' sets no port (an address of 64 hex or less means none)");
+        row("set port 10", {"set", "--model", "5", "--db", "7", "--port", "10"}, 64,
+            "dsactl set: --port '10' sets no port (an address of 64 hex or less means none)");
     }
 
     void badInputFails() {
