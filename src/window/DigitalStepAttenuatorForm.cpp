@@ -9,14 +9,15 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
-#include "window/DialogNotifier.h"
-#include "window/WindowPlacement.h"
 #include "core/Catalogue.h"
-#include "window/HelpWindow.h"
-#include "window/AboutBox.h"
-#include "port/PortAccess.h"
 #include "core/HexAddress.h"
+#include "port/PortAccess.h"
+#include "window/AboutBox.h"
+#include "window/DialogNotifier.h"
+#include "window/HelpWindow.h"
+#include "window/WindowPlacement.h"
 
 DigitalStepAttenuatorForm::DigitalStepAttenuatorForm(PortAccess& module, UserNotifier* notifier,
                                                      QWidget* parent)
@@ -61,7 +62,15 @@ void DigitalStepAttenuatorForm::PlaceAtStartupPosition() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize outer = frameGeometry().size();
         placedFrame_ = outer - size();
-        move(StartupPosition(screen->geometry().size(), outer));
+        const QPoint position = StartupPosition(screen->geometry().size(), outer);
+        // Once shown, the frame is placed through the platform window: a
+        // widget move of a window larger than the screen is kept on the screen
+        // by some platforms and would miss the frame.
+        if (QWindow* window = windowHandle(); window && window->isVisible()) {
+            window->setFramePosition(position);
+        } else {
+            move(position);
+        }
     }
 }
 
@@ -76,6 +85,19 @@ void DigitalStepAttenuatorForm::PlaceAgainIfFrameChanged() {
     PlaceAtStartupPosition();
     if (!frame.isNull()) {
         placementOpen_ = false;
+    }
+}
+
+void DigitalStepAttenuatorForm::setVisible(bool visible) {
+    QWidget::setVisible(visible);
+    // On the screen at last: the frame goes where the rule puts it, wherever
+    // the platform put the window when it showed it.
+    if (visible && !placedOnScreen_) {
+        placedOnScreen_ = true;
+        PlaceAtStartupPosition();
+        if (!placedFrame_.isNull()) {
+            placementOpen_ = false;
+        }
     }
 }
 

@@ -55,6 +55,8 @@ public:
     // Returns false when a step failed; the failure has then been shown to the user.
     bool Form_Load();
 
+    void setVisible(bool visible) override;
+
     // How many times Form_Activate has run (for diagnostics and tests).
     int ActivationCount() const { return activationCount_; }
 
@@ -154,6 +156,7 @@ private:
     // out with; placing again stops once a frame has been allowed for.
     QSize placedFrame_;
     bool placementOpen_ = true;
+    bool placedOnScreen_ = false;
     // A transfer is under way / a Load arrived meanwhile and runs after it.
     bool transferRunning_ = false;
     bool loadPending_ = false;

@@ -2,17 +2,20 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "BoardHarness.h"
-#include "window/WindowPlacement.h"
 #include "core/Catalogue.h"
-#include "window/HelpWindow.h"
 #include "window/AboutBox.h"
+#include "window/HelpWindow.h"
+#include "window/WindowPlacement.h"
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -23,6 +26,37 @@ private:
         window->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), window);
         QCoreApplication::processEvents();
+    }
+
+    // Runs `testCase` of this program on an offscreen screen of `size`; fails
+    // with the child's output unless it passes within a minute.
+    static void RunOnScreen(const QSize& size, const QString& testCase) {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString config = dir.filePath(QStringLiteral("screen.json"));
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral(R"({"screens": [{"name": "small", "width": %1, "height": %2}]})")
+                       .arg(size.width())
+                       .arg(size.height())
+                       .toUtf8());
+        file.close();
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                           QStringLiteral("offscreen:configfile=") + config);
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {testCase});
+        const bool finished = child.waitForFinished(60000);
+        if (!finished) {
+            child.kill();
+            child.waitForFinished(5000);
+        }
+        const QByteArray output = child.readAll();
+        QVERIFY2(finished, ("no result within 60 s:\n" + output).constData());
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 output.constData());
     }
 
 private slots:
@@ -87,13 +121,33 @@ private slots:
     }
 
     // On screen, the outer frame (not the client area) sits where the rule
-    // puts it for the outer size.
+    // puts it for the outer size, also when the window is larger than the
+    // screen. A screen of another size is set up in a run of this test program
+    // of its own.
+    void shownWindowIsPlacedByItsOuterSize_data() {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QPoint>("frame");
+        QTest::newRow("the test screen") << QSize() << QPoint();
+        // The offscreen platform's frame has 2 px margins: 670 x 627 outside.
+        QTest::newRow("600 x 500") << QSize(600, 500) << QPoint(-35, -42);
+    }
+
     void shownWindowIsPlacedByItsOuterSize() {
+        QFETCH(QSize, screen);
+        QFETCH(QPoint, frame);
+        const QSize current = QGuiApplication::primaryScreen()->geometry().size();
+        if (screen.isValid() && screen != current) {
+            RunOnScreen(screen, QStringLiteral("shownWindowIsPlacedByItsOuterSize:") +
+                                    QString::fromLatin1(QTest::currentDataTag()));
+            return;
+        }
         BoardHarness h;
         h.Start();
         const QRect outer = h.form.frameGeometry();
-        QCOMPARE(outer.topLeft(),
-                 StartupPosition(QGuiApplication::primaryScreen()->geometry().size(), outer.size()));
+        QCOMPARE(outer.topLeft(), StartupPosition(current, outer.size()));
+        if (!frame.isNull()) {
+            QCOMPARE(outer.topLeft(), frame);
+        }
     }
 
     void firstShowingActivatesOnce() {
