@@ -2,16 +2,17 @@
 // showing what the simulated board latched.
 #include "cli/BoardLink.h"
 
-#include "core/ExitStatus.h"
 #include "cli/Output.h"
 #include "cli/PortChoice.h"
+#include "core/ExitStatus.h"
 #include "core/PortBackend.h"
 #include "port/PpdevPort.h"
 #include "port/SimulatedParallelPort.h"
 
 namespace {
 
-std::unique_ptr<PortIo> MakeIo(bool simulate, SimulatedParallelPort*& simulated, PpdevPort*& ppdev) {
+std::unique_ptr<PortIo> MakeIo(bool simulate, SimulatedParallelPort*& simulated,
+                               PpdevPort*& ppdev) {
     if (simulate) {
         PortBackend backend = MakePortBackend(true);
         simulated = backend.simulated;

@@ -8,11 +8,11 @@
 #include <memory>
 #include <optional>
 
-#include "core/ExitStatus.h"
 #include "core/BoardReadout.h"
 #include "core/BoardSession.h"
-#include "port/PortAccess.h"
 #include "core/CollectingNotifier.h"
+#include "core/ExitStatus.h"
+#include "port/PortAccess.h"
 
 class PpdevPort;
 class SimulatedParallelPort;

@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 struct GlobalOptions {
@@ -21,7 +22,15 @@ public:
     Subcommand(const QString& name, const QString& synopsis, const QString& description,
                bool takesPort);
 
-    void AddOption(const QCommandLineOption& option) { parser_.addOption(option); }
+    Subcommand(Subcommand&&) = default;
+    Subcommand& operator=(Subcommand&&) = default;
+
+    void AddOption(const QCommandLineOption& option);
+
+    // Whether `argument` is one of this subcommand's options that take a value
+    // ("--port", or "-port" as Qt's single-dash form), so that dsactl can tell
+    // such a value in front of the subcommand's name from the name.
+    bool TakesValue(const QString& argument) const;
 
     // Parses the arguments that followed the subcommand's name (and the shared
     // options that stood in front of it). False when --help was given: the help
@@ -29,7 +38,7 @@ public:
     // (bad usage) for an unknown option, a missing value or a stray argument.
     bool Parse(const QStringList& arguments);
 
-    bool IsSet(const QString& name) const { return parser_.isSet(name); }
+    bool IsSet(const QString& name) const { return parser_->isSet(name); }
     // The option's value, or nullopt when it was not given.
     std::optional<QString> Value(const QString& name) const;
     GlobalOptions Globals() const;
@@ -47,7 +56,9 @@ private:
     QString name_;
     QString synopsis_;
     bool takesPort_;
-    QCommandLineParser parser_;
+    std::unique_ptr<QCommandLineParser> parser_;
+    // Names of the options that take a value.
+    QStringList valueOptions_;
 };
 
 // "--name" as the user types it.

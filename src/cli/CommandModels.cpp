@@ -18,13 +18,18 @@ QString StepsLine(const ModelProfile& model) {
 
 } // namespace
 
-int RunModels(const QStringList& arguments) {
+Subcommand DeclareModels() {
     Subcommand command(QStringLiteral("models"), QStringLiteral("[--json]"),
                        QStringLiteral("Lists the 28 models with their list position (counted "
                                       "from 1, as --model takes it), key, interface, the steps "
                                       "they have, their range and resolution in dB."),
                        false);
     AddJsonOption(command);
+    return command;
+}
+
+int RunModels(const QStringList& arguments) {
+    Subcommand command = DeclareModels();
     if (!command.Parse(arguments)) {
         return 0;
     }

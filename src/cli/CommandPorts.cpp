@@ -5,8 +5,8 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
-#include "cli/SharedOptions.h"
 #include "cli/PortChoice.h"
+#include "cli/SharedOptions.h"
 #include "core/PortBackend.h"
 #include "port/PpdevPort.h"
 
@@ -47,20 +47,25 @@ PortState Probe(const ParportInfo& info) {
 
 } // namespace
 
-int RunPorts(const QStringList& arguments) {
+Subcommand DeclarePorts() {
     Subcommand command(QStringLiteral("ports"), QStringLiteral("[--json]"),
                        QStringLiteral("Lists the parallel ports the kernel knows, with base "
                                       "address in hex, device node, and whether you can use "
                                       "each one now; if not, why and what to do."),
                        false);
     AddJsonOption(command);
+    return command;
+}
+
+int RunPorts(const QStringList& arguments) {
+    Subcommand command = DeclarePorts();
     if (!command.Parse(arguments)) {
         return 0;
     }
     std::vector<PortState> states;
     if (command.Globals().simulate) {
-        states.push_back({QStringLiteral("simulated"), kSimulatedBoardBase, true,
-                          PortProblem::None, QString()});
+        states.push_back(
+            {QStringLiteral("simulated"), kSimulatedBoardBase, true, PortProblem::None, QString()});
     } else {
         for (const ParportInfo& info : DiscoverParports(ParportProcRoot())) {
             states.push_back(Probe(info));
@@ -90,10 +95,10 @@ int RunPorts(const QStringList& arguments) {
                   .arg(QStringLiteral("Device"), -16)
                   .arg(QStringLiteral("Usable now")));
     for (const PortState& state : states) {
-        PrintLine(row.arg(PortText(state.base), -5)
-                      .arg(state.device, -16)
-                      .arg(state.usable ? QStringLiteral("yes")
-                                        : QStringLiteral("no: ") + state.reason));
+        PrintLine(
+            row.arg(PortText(state.base), -5)
+                .arg(state.device, -16)
+                .arg(state.usable ? QStringLiteral("yes") : QStringLiteral("no: ") + state.reason));
     }
     return 0;
 }

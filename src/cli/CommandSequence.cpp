@@ -6,13 +6,13 @@
 #include "cli/BoardLink.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "core/ExitStatus.h"
 #include "cli/JsonResults.h"
 #include "cli/Output.h"
 #include "cli/PortChoice.h"
 #include "cli/SharedOptions.h"
 #include "cli/ValueChoice.h"
 #include "core/DwellText.h"
+#include "core/ExitStatus.h"
 #include "core/Sequence.h"
 #include "core/StopSignals.h"
 
@@ -30,9 +30,9 @@ void AddSequenceOptions(Subcommand& command) {
     command.AddOption({QStringLiteral("repeat"),
                        QStringLiteral("Run through the values K times (default 1)."),
                        QStringLiteral("K")});
-    command.AddOption({QStringLiteral("forever"),
-                       QStringLiteral("Run through the values until stopped (Ctrl+C, "
-                                      "SIGTERM or SIGHUP).")});
+    command.AddOption(
+        {QStringLiteral("forever"), QStringLiteral("Run through the values until stopped (Ctrl+C, "
+                                                   "SIGTERM or SIGHUP).")});
     AddLeOption(command);
     command.AddOption({QStringLiteral("on-stop"),
                        QStringLiteral("When stopped by Ctrl+C, SIGTERM or SIGHUP, set this "
@@ -46,15 +46,14 @@ void AddSequenceOptions(Subcommand& command) {
 
 // What the help of sweep and hop says of their timing, after what they do.
 QString TimingDescription() {
-    return QStringLiteral("Each step starts on a deadline counted from the start, so a long run "
-                          "does not drift. Ctrl+C, SIGTERM or SIGHUP ends it after the step under way.");
+    return QStringLiteral(
+        "Each step starts on a deadline counted from the start, so a long run "
+        "does not drift. Ctrl+C, SIGTERM or SIGHUP ends it after the step under way.");
 }
 
-// Adds the options sweep and hop share to `command` and parses `arguments`;
-// false after --help. --model is checked first, so that a wrong model is the
-// failure a user sees before any other.
+// Parses `arguments` for sweep or hop; false after --help. --model is checked first, so that a
+// wrong model is the failure a user sees before any other.
 bool ParseSequence(Subcommand& command, const QStringList& arguments) {
-    AddSequenceOptions(command);
     if (!command.Parse(arguments)) {
         return false;
     }
@@ -137,11 +136,12 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
 
     const std::atomic<bool>& stop = InstallStopSignals();
     const GlobalOptions globals = command.Globals();
-    const int32_t port = ChoosePort(globals);
+    const int32_t port = CommandPort(globals);
     BoardLink link(globals.simulate, port, model, le);
     const bool json = command.IsSet(QStringLiteral("json"));
     const bool progress = ErrorIsTerminal();
-    const std::size_t total = plan.repeat == 0 ? 0 : values.size() * static_cast<std::size_t>(plan.repeat);
+    const std::size_t total =
+        plan.repeat == 0 ? 0 : values.size() * static_cast<std::size_t>(plan.repeat);
 
     int loads = 0;
     int unverified = 0;
@@ -190,23 +190,22 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
     }
     const QString signal = stopped ? SignalName(StopSignalNumber()) : QString();
     if (json) {
-        QJsonObject summary{{QStringLiteral("end"), stopped ? QStringLiteral("stopped")
-                                                            : QStringLiteral("completed")},
-                            {QStringLiteral("steps"), loads - (parked ? 1 : 0)},
-                            {QStringLiteral("unverified"), unverified},
-                            {QStringLiteral("signal"), stopped ? QJsonValue(signal)
-                                                               : QJsonValue(QJsonValue::Null)},
-                            {QStringLiteral("on_stop"), parked ? QJsonValue(LoadJson(model, *parked))
-                                                               : QJsonValue(QJsonValue::Null)}};
+        QJsonObject summary{
+            {QStringLiteral("end"),
+             stopped ? QStringLiteral("stopped") : QStringLiteral("completed")},
+            {QStringLiteral("steps"), loads - (parked ? 1 : 0)},
+            {QStringLiteral("unverified"), unverified},
+            {QStringLiteral("signal"), stopped ? QJsonValue(signal) : QJsonValue(QJsonValue::Null)},
+            {QStringLiteral("on_stop"),
+             parked ? QJsonValue(LoadJson(model, *parked)) : QJsonValue(QJsonValue::Null)}};
         PrintJsonLine(summary);
     } else {
         if (parked) {
             PrintLatched(*parked);
         }
         QString line = QStringLiteral("%1: %2 after %3 steps")
-                           .arg(command.Name(),
-                                stopped ? QStringLiteral("stopped by ") + signal
-                                        : QStringLiteral("completed"))
+                           .arg(command.Name(), stopped ? QStringLiteral("stopped by ") + signal
+                                                        : QStringLiteral("completed"))
                            .arg(loads - (parked ? 1 : 0));
         if (parked) {
             line += QStringLiteral(", then set %1 dB (%2)")
@@ -225,21 +224,27 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
 
 } // namespace
 
-int RunSweep(const QStringList& arguments) {
+Subcommand DeclareSweep() {
     Subcommand command(
         QStringLiteral("sweep"),
         QStringLiteral("--model M --from A --to B --step S --dwell T [options]"),
         QStringLiteral("Steps the attenuation from A to B dB in steps of S dB, each step for T. ") +
             TimingDescription(),
         true);
-    command.AddOption({QStringLiteral("from"), QStringLiteral("First attenuation in dB."),
-                       QStringLiteral("A")});
-    command.AddOption({QStringLiteral("to"), QStringLiteral("Last attenuation in dB."),
-                       QStringLiteral("B")});
+    command.AddOption(
+        {QStringLiteral("from"), QStringLiteral("First attenuation in dB."), QStringLiteral("A")});
+    command.AddOption(
+        {QStringLiteral("to"), QStringLiteral("Last attenuation in dB."), QStringLiteral("B")});
     command.AddOption({QStringLiteral("step"),
                        QStringLiteral("Step size in dB, positive; the direction follows from A "
                                       "and B."),
                        QStringLiteral("S")});
+    AddSequenceOptions(command);
+    return command;
+}
+
+int RunSweep(const QStringList& arguments) {
+    Subcommand command = DeclareSweep();
     if (!ParseSequence(command, arguments)) {
         return 0;
     }
@@ -257,7 +262,7 @@ int RunSweep(const QStringList& arguments) {
     return RunTimedSequence(command, *values);
 }
 
-int RunHop(const QStringList& arguments) {
+Subcommand DeclareHop() {
     Subcommand command(
         QStringLiteral("hop"), QStringLiteral("--model M --list A,B,C... --dwell T [options]"),
         QStringLiteral("Hops through the listed attenuations, each for T. ") + TimingDescription(),
@@ -266,6 +271,12 @@ int RunHop(const QStringList& arguments) {
                        QStringLiteral("The attenuations in dB, separated by commas (or by "
                                       "semicolons, where the decimal separator is a comma)."),
                        QStringLiteral("A,B,C")});
+    AddSequenceOptions(command);
+    return command;
+}
+
+int RunHop(const QStringList& arguments) {
+    Subcommand command = DeclareHop();
     if (!ParseSequence(command, arguments)) {
         return 0;
     }

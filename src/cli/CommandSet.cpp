@@ -2,12 +2,12 @@
 #include "cli/BoardLink.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "core/ExitStatus.h"
 #include "cli/JsonResults.h"
 #include "cli/Output.h"
 #include "cli/PortChoice.h"
 #include "cli/SharedOptions.h"
 #include "cli/ValueChoice.h"
+#include "core/ExitStatus.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void PrintText(const ModelProfile& model, int le, ControlWord word, const QStrin
 
 } // namespace
 
-int RunSet(const QStringList& arguments) {
+Subcommand DeclareSet() {
     Subcommand command(
         QStringLiteral("set"),
         QStringLiteral("--model M (--db X | --steps LIST | --word N) [options]"),
@@ -60,6 +60,11 @@ int RunSet(const QStringList& arguments) {
                        QStringLiteral("Work out and print the word without touching a port.")});
     AddJsonOption(command,
                   QStringLiteral("Print the result as one JSON object on standard output."));
+    return command;
+}
+
+int RunSet(const QStringList& arguments) {
+    Subcommand command = DeclareSet();
     if (!command.Parse(arguments)) {
         return 0;
     }
@@ -84,7 +89,7 @@ int RunSet(const QStringList& arguments) {
     std::optional<int32_t> port;
     std::optional<LoadReport> report;
     if (!dryRun) {
-        port = ChoosePort(globals);
+        port = CommandPort(globals);
         BoardLink link(globals.simulate, *port, model, le);
         report = link.Load(word);
     }
@@ -97,8 +102,8 @@ int RunSet(const QStringList& arguments) {
                            {QStringLiteral("attenuation_db"), AttenuationOf(model, word)},
                            {QStringLiteral("word"), word},
                            {QStringLiteral("binary"), WordBinaryText(model, word)},
-                           {QStringLiteral("port"), port ? QJsonValue(PortText(*port))
-                                                         : QJsonValue(QJsonValue::Null)},
+                           {QStringLiteral("port"),
+                            port ? QJsonValue(PortText(*port)) : QJsonValue(QJsonValue::Null)},
                            {QStringLiteral("simulated"), globals.simulate},
                            {QStringLiteral("dry_run"), dryRun},
                            {QStringLiteral("verified"), verified}};
@@ -111,8 +116,8 @@ int RunSet(const QStringList& arguments) {
         PrintJsonLine(result);
     } else {
         PrintText(model, le, word,
-                  port ? PortText(*port) + (globals.simulate ? QStringLiteral(" (simulated board)")
-                                                             : QString())
+                  port ? PortText(*port) +
+                             (globals.simulate ? QStringLiteral(" (simulated board)") : QString())
                        : QStringLiteral("none (dry run)"),
                   dryRun ? QStringLiteral("not sent (dry run)")
                          : (verified ? QStringLiteral("yes, every write")

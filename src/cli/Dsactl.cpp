@@ -1,8 +1,6 @@
 // Dispatching dsactl's subcommands, the overall help and the version.
 #include "cli/Dsactl.h"
 
-#include <QSet>
-
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "core/ExitStatus.h"
@@ -15,17 +13,19 @@ namespace {
 
 struct CommandEntry {
     const char* name;
+    Subcommand (*declare)();
     int (*run)(const QStringList&);
     const char* summary;
 };
 
 const CommandEntry kCommands[] = {
-    {"models", RunModels, "list the models, with position, key, interface, steps, range"},
-    {"ports", RunPorts, "list the parallel ports and whether you can use them now"},
-    {"set", RunSet, "load one attenuation, step list or control word"},
-    {"sweep", RunSweep, "step from one attenuation to another on a timed schedule"},
-    {"hop", RunHop, "hop through a list of attenuations on a timed schedule"},
-    {"serve", RunServeCommand, "run the instrument server (SCPI over TCP)"},
+    {"models", DeclareModels, RunModels,
+     "list the models, with position, key, interface, steps, range"},
+    {"ports", DeclarePorts, RunPorts, "list the parallel ports and whether you can use them now"},
+    {"set", DeclareSet, RunSet, "load one attenuation, step list or control word"},
+    {"sweep", DeclareSweep, RunSweep, "step from one attenuation to another on a timed schedule"},
+    {"hop", DeclareHop, RunHop, "hop through a list of attenuations on a timed schedule"},
+    {"serve", DeclareServe, RunServeCommand, "run the instrument server (SCPI over TCP)"},
 };
 
 QString OverallHelp() {
@@ -57,16 +57,17 @@ QString OverallHelp() {
     return text;
 }
 
-// Options of any subcommand that take a value, so that a value standing in
-// front of the subcommand's name is not taken for the name.
+// Whether `argument` is an option of any subcommand that takes a value, so
+// that a value standing in front of the subcommand's name is not taken for
+// the name. An option the subcommand itself does not take is then refused by
+// its own parser, by name.
 bool TakesValue(const QString& argument) {
-    static const QSet<QString> options{
-        QStringLiteral("--port"),  QStringLiteral("--model"),  QStringLiteral("--db"),
-        QStringLiteral("--steps"), QStringLiteral("--word"),   QStringLiteral("--le"),
-        QStringLiteral("--from"),  QStringLiteral("--to"),     QStringLiteral("--step"),
-        QStringLiteral("--dwell"), QStringLiteral("--repeat"), QStringLiteral("--on-stop"),
-        QStringLiteral("--list"),  QStringLiteral("--listen")};
-    return options.contains(argument);
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.declare().TakesValue(argument)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace

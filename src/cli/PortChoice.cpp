@@ -2,28 +2,16 @@
 #include "cli/PortChoice.h"
 
 #include "core/ExitStatus.h"
-#include "core/AddressFile.h"
-#include "core/HexAddress.h"
 #include "core/PortBackend.h"
-#include "port/PortAccess.h"
+#include "core/PortChoice.h"
 
 namespace {
 
-int32_t CheckedAddress(const std::optional<int32_t>& address, const QString& text,
-                       const QString& from) {
-    if (!address) {
-        throw CommandFailure{kExitUsage,
-                             QStringLiteral("%1 '%2' is not a hexadecimal port address. Give the "
-                                            "base address in hex, for example --port 378.")
-                                 .arg(from, text)};
-    }
-    if (!PortAccess::PortConfigured(*address)) {
-        throw CommandFailure{kExitUsage, QStringLiteral("%1 '%2' sets no port (an address of 64 "
-                                                        "hex or less means none). Give the base "
-                                                        "address, for example --port 378.")
-                                             .arg(from, text)};
-    }
-    return *address;
+// What the user gave, for a failure: "--port '10'", "IOaddress.001 holds '10'".
+QString Source(const PortChoice& choice) {
+    return QStringLiteral("%1 '%2'").arg(choice.fromFile ? QStringLiteral("IOaddress.001 holds")
+                                                         : QStringLiteral("--port"),
+                                         choice.text);
 }
 
 std::string EnvironmentOr(const char* name, const char* fallback) {
@@ -33,33 +21,39 @@ std::string EnvironmentOr(const char* name, const char* fallback) {
 
 } // namespace
 
-int32_t ChoosePort(const GlobalOptions& globals) {
-    if (globals.port) {
-        const int32_t port = CheckedAddress(ParseHexAddress(*globals.port), *globals.port,
-                                            QStringLiteral("--port"));
-        if (globals.simulate && port != kSimulatedBoardBase) {
-            throw CommandFailure{kExitUnavailable,
-                                 QStringLiteral("the simulated board answers at %1, not at %2. "
-                                                "Leave out --port or give --port %1.")
-                                     .arg(PortText(kSimulatedBoardBase), PortText(port))};
-        }
-        return port;
-    }
-    if (globals.simulate) {
-        return kSimulatedBoardBase;
-    }
-    const AddressFileContent file = ReadAddressFile();
-    switch (file.kind) {
-    case AddressFileContent::Kind::Field:
-        return CheckedAddress(ParseHexAddress(file.field), file.field,
-                              QStringLiteral("IOaddress.001 holds"));
-    case AddressFileContent::Kind::TooLong:
+std::optional<int32_t> CommandPortIfAny(const GlobalOptions& globals) {
+    const PortChoice choice = ChoosePort(globals.port, globals.simulate);
+    switch (choice.outcome) {
+    case PortChoice::Outcome::Port:
+        return choice.port;
+    case PortChoice::Outcome::NoneGiven:
+        return std::nullopt;
+    case PortChoice::Outcome::NotHex:
+        throw CommandFailure{kExitUsage,
+                             QStringLiteral("%1 is not a hexadecimal port address. Give the "
+                                            "base address in hex, for example --port 378.")
+                                 .arg(Source(choice))};
+    case PortChoice::Outcome::SetsNoPort:
+        throw CommandFailure{kExitUsage, QStringLiteral("%1 sets no port (an address of 64 "
+                                                        "hex or less means none). Give the base "
+                                                        "address, for example --port 378.")
+                                             .arg(Source(choice))};
+    case PortChoice::Outcome::FileTooLong:
         throw CommandFailure{kExitUsage,
                              QStringLiteral("IOaddress.001 in this folder holds more than 5 "
                                             "characters. Give the port with --port HEX.")};
-    case AddressFileContent::Kind::Empty:
-    case AddressFileContent::Kind::Missing:
+    case PortChoice::Outcome::NotSimulatedBoard:
         break;
+    }
+    throw CommandFailure{kExitUnavailable,
+                         QStringLiteral("the simulated board answers at %1, not at %2. "
+                                        "Leave out --port or give --port %1.")
+                             .arg(PortText(kSimulatedBoardBase), PortText(choice.port))};
+}
+
+int32_t CommandPort(const GlobalOptions& globals) {
+    if (const std::optional<int32_t> port = CommandPortIfAny(globals)) {
+        return *port;
     }
     throw CommandFailure{kExitUsage,
                          QStringLiteral("no port given and no IOaddress.001 in this folder. Give "

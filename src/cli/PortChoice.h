@@ -1,21 +1,27 @@
 #pragma once
-// Which port a dsactl command drives and through which backend: --port, else
-// the address in "IOaddress.001" of the current folder (the window's file),
-// else the simulated board's base with --simulate; and the exit status that
+// Which port a dsactl command drives: --port, else the simulated board's base
+// with --simulate, else the address in "IOaddress.001" of the current folder
+// (the window's file); what a choice that fails says; and the exit status that
 // says why a port cannot be used.
 
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/CommandLine.h"
 #include "port/PortIo.h"
 
-// The port's base address. Throws CommandFailure: bad usage when no address is
-// given or the text is not a hexadecimal address; the port is not there when
-// --simulate is asked for another address than the simulated board's.
-int32_t ChoosePort(const GlobalOptions& globals);
+// The port's base address, chosen by the one rule of every command (see
+// core/PortChoice.h). Throws CommandFailure: bad usage when no address is given
+// or the text is not a hexadecimal address or sets no port; the port is not
+// there when --simulate is asked for another address than the simulated
+// board's.
+int32_t CommandPort(const GlobalOptions& globals);
+// The same for a command that may start without a port (serve): nullopt when
+// no address is given and the address file holds none.
+std::optional<int32_t> CommandPortIfAny(const GlobalOptions& globals);
 
 // An address as the user types it: "378".
 QString PortText(int32_t port);

@@ -65,8 +65,8 @@ int ChooseLe(const ModelProfile& model, const std::optional<QString>& text) {
     bool ok = false;
     const int le = text->trimmed().toInt(&ok, 10);
     if (!ok || le < 1 || le > 6) {
-        throw CommandFailure{kExitUsage,
-                             QStringLiteral("--le '%1' is not an LE line. Give 1 to 6.").arg(*text)};
+        throw CommandFailure{
+            kExitUsage, QStringLiteral("--le '%1' is not an LE line. Give 1 to 6.").arg(*text)};
     }
     return le;
 }
@@ -97,11 +97,10 @@ ControlWord WordForDb(const ModelProfile& model, double db, bool nearest) {
     if (nearest) {
         return NearestWord(model, db);
     }
-    throw CommandFailure{kExitData,
-                         QStringLiteral("%1 cannot make %2 dB exactly; the nearest values are %3 "
-                                        "dB and %4 dB. Give one of them, or add --nearest.")
-                             .arg(model.key, DbText(db), DbText(lookup.belowDb),
-                                  DbText(lookup.aboveDb))};
+    throw CommandFailure{
+        kExitData, QStringLiteral("%1 cannot make %2 dB exactly; the nearest values are %3 "
+                                  "dB and %4 dB. Give one of them, or add --nearest.")
+                       .arg(model.key, DbText(db), DbText(lookup.belowDb), DbText(lookup.aboveDb))};
 }
 
 ControlWord WordForSteps(const ModelProfile& model, const QString& list) {

@@ -1,10 +1,22 @@
 #pragma once
 // `dsactl serve`: the SCPI instrument server on a TCP socket.
 
-#include <QStringList>
+#include <QHostAddress>
+#include <cstdint>
 
-// Runs the server with the arguments that follow the word "serve"
-// (--listen ADDR:PORT, --simulate, --port HEX, --nearest, --help) until
-// SIGINT, SIGTERM or SIGHUP. Returns the exit status: 0 after a clean stop, 64
-// for bad usage, 69/75/77 when the listening address cannot be used.
-int RunServe(const QStringList& arguments);
+struct ServeSettings {
+    // Where the server listens; port 0 picks a free one.
+    QHostAddress address{QHostAddress::LocalHost};
+    quint16 tcpPort = 5025;
+    // The simulated board instead of a parallel port.
+    bool simulate = false;
+    // The port's base address the instrument starts with; 0 for none yet (a
+    // client sets one with SYSTem:PORT).
+    int32_t port = 0;
+    // Values the model cannot make are set to the nearest it can make.
+    bool nearest = false;
+};
+
+// Runs the server until SIGINT, SIGTERM or SIGHUP. Returns the exit status: 0
+// after a clean stop, 69/75/77 when the listening address cannot be used.
+int RunServe(const ServeSettings& settings);

@@ -108,6 +108,12 @@ private slots:
             "dsactl serve: --port '10' sets no port (an address of 64 hex or less means none)");
         row("set port 10", {"set", "--model", "5", "--db", "7", "--port", "10"}, 64,
             "dsactl set: --port '10' sets no port (an address of 64 hex or less means none)");
+        row("set port 10 in front, single dash",
+            {sim, "-port", "10", "set", "--model", "5", "--db", "7"}, 64,
+            "dsactl set: --port '10' sets no port");
+        row("another command's option in front",
+            {"--listen", "127.0.0.1:5025", "set", "--model", "5", "--db", "7"}, 64,
+            "dsactl set: Unknown option 'listen'");
     }
 
     void badInputFails() {
@@ -147,10 +153,35 @@ private slots:
         QCOMPARE(bad.status, 64);
         QVERIFY2(bad.err.contains("IOaddress.001 holds '37x' is not a hexadecimal port address"),
                  bad.err.constData());
+
+        // serve follows the same rule, and says the same, where set and serve
+        // once differed; a server that started anyway is stopped by the time-out.
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("10\r\n");
+        file.close();
+        options.timeoutMs = 10000;
+        for (const char* command : {"set", "serve"}) {
+            QStringList arguments{QString::fromLatin1(command)};
+            if (arguments.first() == QLatin1String("set")) {
+                arguments << "--model"
+                          << "5"
+                          << "--db"
+                          << "7";
+            } else {
+                arguments << "--listen"
+                          << "127.0.0.1:0";
+            }
+            const DsactlResult none = RunDsactl(arguments, options);
+            QVERIFY2(none.finished, command);
+            QCOMPARE(none.status, 64);
+            QVERIFY2(none.err.startsWith("dsactl " + QByteArray(command) +
+                                         ": IOaddress.001 holds '10' sets no port"),
+                     none.err.constData());
+        }
     }
 
     void everyCommandHasHelp() {
-        for (const char* command : {"models", "ports", "set", "sweep", "hop"}) {
+        for (const char* command : {"models", "ports", "set", "sweep", "hop", "serve"}) {
             const DsactlResult result = RunDsactl({QString::fromLatin1(command), "--help"});
             QCOMPARE(result.status, 0);
             QVERIFY2(result.out.startsWith("Usage: dsactl " + QByteArray(command)), command);
