@@ -1,5 +1,5 @@
 // dsactl on the simulated board: what set prints and latches, the words a sweep
-// and a hop latch in order, Ctrl+C and SIGTERM during a sweep with and without
+// and a hop latch in order, Ctrl+C, SIGTERM and SIGHUP during a sweep with and without
 // --on-stop, and the JSON outputs with their keys.
 
 #include <QJsonArray>
@@ -27,13 +27,14 @@ QStringList BoardLines(const DsactlResult& result) {
 
 void VerifyKeys(const QJsonObject& object, const QStringList& keys) {
     for (const QString& key : keys) {
-        QVERIFY2(object.contains(key), qPrintable(key + " missing in " +
-                                                  QJsonDocument(object).toJson(QJsonDocument::Compact)));
+        QVERIFY2(object.contains(key),
+                 qPrintable(key + " missing in " +
+                            QJsonDocument(object).toJson(QJsonDocument::Compact)));
     }
 }
 
-const QStringList kStepKeys{"step", "cycle", "planned_us", "actual_us", "attenuation_db",
-                            "word", "binary", "verified", "board"};
+const QStringList kStepKeys{"step", "cycle",  "planned_us", "actual_us", "attenuation_db",
+                            "word", "binary", "verified",   "board"};
 const QStringList kEndKeys{"end", "steps", "unverified", "signal", "on_stop"};
 
 } // namespace
@@ -45,10 +46,11 @@ class DsactlSimulatedTest : public QObject {
     // `signalNumber`, and returns what it printed.
     DsactlResult StopSweep(int signalNumber, const QStringList& extra) {
         QProcess process;
-        process.start(DsactlPath(), kSim + QStringList{"sweep", "--model", "5", "--from", "0",
-                                                       "--to", "3", "--step", "0.5", "--dwell",
-                                                       "20ms", "--forever", "--json"} +
-                                        extra);
+        process.start(DsactlPath(),
+                      kSim +
+                          QStringList{"sweep", "--model", "5", "--from", "0", "--to", "3", "--step",
+                                      "0.5", "--dwell", "20ms", "--forever", "--json"} +
+                          extra);
         DsactlResult result;
         if (!process.waitForStarted()) {
             return result;
@@ -69,18 +71,16 @@ class DsactlSimulatedTest : public QObject {
 
 private slots:
     void setPrintsWhatWasSentAndWhatTheBoardLatched() {
-        const DsactlResult result = RunDsactl(kSim + QStringList{"set", "--model", "VK58-Q5-S1",
-                                                                 "--db", "7", "--le", "3"});
+        const DsactlResult result =
+            RunDsactl(kSim + QStringList{"set", "--model", "VK58-Q5-S1", "--db", "7", "--le", "3"});
         QCOMPARE(result.status, 0);
         QCOMPARE(result.err, QByteArray());
         const QStringList lines = result.OutLines();
-        QCOMPARE(lines, QStringList({"model        5 VK58-Q5-S1 (serial)",
-                                     "LE line      3",
-                                     "attenuation  7 dB",
-                                     "word         001110 (14)",
-                                     "port         378 (simulated board)",
-                                     "verified     yes, every write",
-                                     "board: LE3 latched 001110 = 7 dB"}));
+        QCOMPARE(lines,
+                 QStringList({"model        5 VK58-Q5-S1 (serial)", "LE line      3",
+                              "attenuation  7 dB", "word         001110 (14)",
+                              "port         378 (simulated board)", "verified     yes, every write",
+                              "board: LE3 latched 001110 = 7 dB"}));
         // The shared options after the subcommand, a key in another case, a step list.
         const DsactlResult steps =
             RunDsactl({"set", "--model", "vk58-q8-p1", "--steps", "1,32", "--simulate"});
@@ -107,14 +107,16 @@ private slots:
         VerifyKeys(object, {"model", "interface", "le", "attenuation_db", "asked_db", "word",
                             "binary", "port", "simulated", "dry_run", "verified", "board"});
         QCOMPARE(object.value("model").toObject().value("position").toInt(), 5);
-        QCOMPARE(object.value("model").toObject().value("key").toString(), QStringLiteral("VK58-Q5-S1"));
+        QCOMPARE(object.value("model").toObject().value("key").toString(),
+                 QStringLiteral("VK58-Q5-S1"));
         QCOMPARE(object.value("le").toInt(), 6);
         QCOMPARE(object.value("attenuation_db").toDouble(), 7.5);
         QCOMPARE(object.value("word").toInt(), 15);
         QCOMPARE(object.value("binary").toString(), QStringLiteral("001111"));
         QCOMPARE(object.value("verified").toBool(), true);
         QCOMPARE(object.value("port").toString(), QStringLiteral("378"));
-        QCOMPARE(object.value("board").toObject().value("device").toString(), QStringLiteral("LE6"));
+        QCOMPARE(object.value("board").toObject().value("device").toString(),
+                 QStringLiteral("LE6"));
         QCOMPARE(object.value("board").toObject().value("word").toInt(), 15);
 
         const DsactlResult parallel =
@@ -144,7 +146,8 @@ private slots:
         QVERIFY(lines[1].startsWith(QLatin1String("  1  VK58-Q1-S1 ")));
         QVERIFY(lines[25].contains(QLatin1String("0.25 0.5 1 2 4 8 16")));
         const DsactlResult json = RunDsactl({"models", "--json"});
-        const QJsonArray models = QJsonDocument::fromJson(json.out).object().value("models").toArray();
+        const QJsonArray models =
+            QJsonDocument::fromJson(json.out).object().value("models").toArray();
         QCOMPARE(models.size(), 28);
         for (int i = 0; i < models.size(); ++i) {
             const QJsonObject model = models[i].toObject();
@@ -168,14 +171,13 @@ private slots:
     }
 
     void sweepLatchesItsWordsInOrder() {
-        const DsactlResult up = RunDsactl(kSim + QStringList{"sweep", "--model", "5", "--from",
-                                                             "0", "--to", "3", "--step", "1",
-                                                             "--dwell", "2ms", "--le", "2"});
+        const DsactlResult up =
+            RunDsactl(kSim + QStringList{"sweep", "--model", "5", "--from", "0", "--to", "3",
+                                         "--step", "1", "--dwell", "2ms", "--le", "2"});
         QCOMPARE(up.status, 0);
-        QCOMPARE(BoardLines(up), QStringList({"LE2 latched 000000 = 0 dB",
-                                              "LE2 latched 000010 = 1 dB",
-                                              "LE2 latched 000100 = 2 dB",
-                                              "LE2 latched 000110 = 3 dB"}));
+        QCOMPARE(BoardLines(up),
+                 QStringList({"LE2 latched 000000 = 0 dB", "LE2 latched 000010 = 1 dB",
+                              "LE2 latched 000100 = 2 dB", "LE2 latched 000110 = 3 dB"}));
         QCOMPARE(up.OutLines().last(),
                  QStringLiteral("sweep: completed after 4 steps; every write verified"));
         // Downwards, twice, on a parallel model.
@@ -204,26 +206,48 @@ private slots:
             QCOMPARE(lines[i].value("verified").toBool(), true);
             // Deadlines count from the start; a step never starts before its own.
             QCOMPARE(lines[i].value("planned_us").toInteger(), 5000LL * i);
-            QVERIFY(lines[i].value("actual_us").toInteger() >= lines[i].value("planned_us").toInteger());
+            QVERIFY(lines[i].value("actual_us").toInteger() >=
+                    lines[i].value("planned_us").toInteger());
         }
         VerifyKeys(lines[4], kEndKeys);
         QCOMPARE(lines[4].value("end").toString(), QStringLiteral("completed"));
         QCOMPARE(lines[4].value("steps").toInt(), 4);
         QVERIFY(lines[4].value("signal").isNull());
         QVERIFY(lines[4].value("on_stop").isNull());
+        // --on-stop is for a run ended by a signal: a run that completes ends
+        // on its last value.
+        const DsactlResult completed =
+            RunDsactl(kSim + QStringList{"hop", "--model", "5", "--list", "1,2", "--dwell", "1",
+                                         "--on-stop", "31.5"});
+        QCOMPARE(completed.status, 0);
+        QCOMPARE(BoardLines(completed),
+                 QStringList({"LE1 latched 000010 = 1 dB", "LE1 latched 000100 = 2 dB"}));
+        QCOMPARE(completed.OutLines().last(),
+                 QStringLiteral("hop: completed after 2 steps; every write verified"));
         // Semicolons separate the list where the decimal separator is a comma.
         QProcessEnvironment german = QProcessEnvironment::systemEnvironment();
         german.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
         DsactlOptions options;
         options.environment = german;
         const DsactlResult semicolons = RunDsactl(
-            kSim + QStringList{"hop", "--model", "5", "--list", "0.5;1.5", "--dwell", "1"}, options);
+            kSim + QStringList{"hop", "--model", "5", "--list", "0.5;1.5", "--dwell", "1"},
+            options);
         QCOMPARE(semicolons.status, 0);
         QCOMPARE(BoardLines(semicolons).size(), 2);
     }
 
+    void ctrlCEndsASweepAfterTheStepUnderWay_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<QString>("signalName");
+        QTest::newRow("SIGINT") << int(SIGINT) << QStringLiteral("SIGINT");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << QStringLiteral("SIGTERM");
+        QTest::newRow("SIGHUP") << int(SIGHUP) << QStringLiteral("SIGHUP");
+    }
+
     void ctrlCEndsASweepAfterTheStepUnderWay() {
-        const DsactlResult result = StopSweep(SIGINT, {});
+        QFETCH(int, signalNumber);
+        QFETCH(QString, signalName);
+        const DsactlResult result = StopSweep(signalNumber, {});
         QVERIFY(result.finished);
         QCOMPARE(result.status, 0);
         const QList<QJsonObject> lines = result.JsonLines();
@@ -231,7 +255,7 @@ private slots:
         const QJsonObject end = lines.last();
         VerifyKeys(end, kEndKeys);
         QCOMPARE(end.value("end").toString(), QStringLiteral("stopped"));
-        QCOMPARE(end.value("signal").toString(), QStringLiteral("SIGINT"));
+        QCOMPARE(end.value("signal").toString(), signalName);
         QVERIFY(end.value("on_stop").isNull());
         QCOMPARE(end.value("steps").toInt(), lines.size() - 1);
         // Every step before the end was a whole Load, in order: 0, 0.5, 1 ... dB.
@@ -253,7 +277,8 @@ private slots:
             const QJsonObject parked = end.value("on_stop").toObject();
             QCOMPARE(parked.value("word").toInt(), 63);
             QCOMPARE(parked.value("verified").toBool(), true);
-            QCOMPARE(parked.value("board").toObject().value("device").toString(), QStringLiteral("LE4"));
+            QCOMPARE(parked.value("board").toObject().value("device").toString(),
+                     QStringLiteral("LE4"));
             QCOMPARE(parked.value("board").toObject().value("word").toInt(), 63);
         }
         // In text: the last board line is the parked value, then the summary.
@@ -272,8 +297,8 @@ private slots:
         const QStringList lines = QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines[lines.size() - 2], QStringLiteral("board: LE1 latched 011111 = 15.5 dB"));
         QVERIFY2(lines.last().startsWith(QLatin1String("sweep: stopped by SIGINT after ")) &&
-                     lines.last().endsWith(QLatin1String(
-                         " steps, then set 15.5 dB (011111); every write verified")),
+                     lines.last().endsWith(
+                         QLatin1String(" steps, then set 15.5 dB (011111); every write verified")),
                  qPrintable(lines.last()));
         QCOMPARE(process.exitCode(), 0);
     }

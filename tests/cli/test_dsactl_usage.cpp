@@ -180,6 +180,34 @@ private slots:
         }
     }
 
+    // Given both, --port wins over the address file, for every command that
+    // drives a board (serve: in the server's own tests).
+    void portOptionWinsOverTheAddressFile_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("set") << QStringList{"set", "--model", "5", "--db", "7"};
+        QTest::newRow("sweep") << QStringList{"sweep", "--model", "5", "--from",  "0", "--to",
+                                              "1",     "--step",  "1", "--dwell", "1"};
+        QTest::newRow("hop") << QStringList{"hop", "--model", "5", "--list", "1", "--dwell", "1"};
+    }
+
+    void portOptionWinsOverTheAddressFile() {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("IOaddress.001")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("278\r\n");
+        file.close();
+        DsactlOptions options;
+        options.workingDirectory = folder.path();
+        options.environment.insert(QStringLiteral("DSACTL_TEST_PROC_PARPORT"),
+                                   folder.filePath(QStringLiteral("none")));
+        const DsactlResult result = RunDsactl(arguments + QStringList{"--port", "3bc"}, options);
+        QCOMPARE(result.status, 69);
+        const QByteArray expected = "dsactl " + arguments.first().toLatin1() +
+                                    ": no parallel port at 3BC; the kernel lists: none.";
+        QVERIFY2(result.err.startsWith(expected), result.err.constData());
+    }
+
     void everyCommandHasHelp() {
         for (const char* command : {"models", "ports", "set", "sweep", "hop", "serve"}) {
             const DsactlResult result = RunDsactl({QString::fromLatin1(command), "--help"});

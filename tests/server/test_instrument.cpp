@@ -63,6 +63,12 @@ private slots:
         QCOMPARE(h.Ask("ATT?;ATT? MIN;ATT? MAX;ATT:RES?"), QByteArray("31.5;0;31.5;0.5"));
         h.Run("ATT MIN");
         QCOMPARE(h.Serial(1).value, uint8_t(0));
+        // The keywords' long forms, in any case.
+        h.Run("ATT maximum");
+        QCOMPARE(h.Serial(1).value, uint8_t(63));
+        h.Run("ATT MINimum");
+        QCOMPARE(h.Serial(1).value, uint8_t(0));
+        QCOMPARE(h.Ask("ATT? MINIMUM;ATT? Maximum"), QByteArray("0;31.5"));
         QCOMPARE(h.NextErrorCode(), 0);
     }
 
@@ -109,26 +115,28 @@ private slots:
         QTest::newRow("undefined query") << QByteArray("*IDN") << -113 << "Undefined header";
         QTest::newRow("syntax") << QByteArray("ATT 7,") << -102 << "Syntax error";
         QTest::newRow("missing parameter") << QByteArray("ATT") << -109 << "Missing parameter";
-        QTest::newRow("parameter not allowed") << QByteArray("*IDN? 1") << -108
-                                               << "Parameter not allowed";
+        QTest::newRow("parameter not allowed")
+            << QByteArray("*IDN? 1") << -108 << "Parameter not allowed";
         QTest::newRow("two values") << QByteArray("LE 1,2") << -108 << "Parameter not allowed";
-        QTest::newRow("not made by the model") << QByteArray("ATT 7.3") << -222 << "Data out of range";
+        QTest::newRow("not made by the model")
+            << QByteArray("ATT 7.3") << -222 << "Data out of range";
         QTest::newRow("above the range") << QByteArray("ATT 32") << -222 << "Data out of range";
         QTest::newRow("negative") << QByteArray("ATT -1") << -222 << "Data out of range";
         QTest::newRow("LE 0") << QByteArray("LE 0") << -222 << "Data out of range";
         QTest::newRow("LE 7") << QByteArray("LE 7") << -222 << "Data out of range";
         QTest::newRow("position 29") << QByteArray("MOD 29") << -222 << "Data out of range";
-        QTest::newRow("word with a missing step") << QByteArray("STEP:WORD 64") << -222
-                                                  << "Data out of range";
-        QTest::newRow("unknown model") << QByteArray("MOD \"XY-1\"") << -224
-                                       << "Illegal parameter value";
-        QTest::newRow("sweep mode") << QByteArray("SWE:MODE LOG") << -224
-                                    << "Illegal parameter value";
+        QTest::newRow("word with a missing step")
+            << QByteArray("STEP:WORD 64") << -222 << "Data out of range";
+        QTest::newRow("unknown model")
+            << QByteArray("MOD \"XY-1\"") << -224 << "Illegal parameter value";
+        QTest::newRow("sweep mode")
+            << QByteArray("SWE:MODE LOG") << -224 << "Illegal parameter value";
         QTest::newRow("port") << QByteArray("SYST:PORT 0x378") << -224 << "Illegal parameter value";
         QTest::newRow("not a number") << QByteArray("ATT abc") << -104 << "Data type error";
         QTest::newRow("suffix") << QByteArray("ATT 7 V") << -131 << "Invalid suffix";
-        QTest::newRow("dwell too short") << QByteArray("SWE:DWEL 100US") << -222
-                                         << "Data out of range";
+        QTest::newRow("dwell too short")
+            << QByteArray("SWE:DWEL 100US") << -222 << "Data out of range";
+        QTest::newRow("sweep count 0") << QByteArray("SWE:COUN 0") << -222 << "Data out of range";
     }
     void errors() {
         QFETCH(QByteArray, line);
@@ -312,6 +320,16 @@ private slots:
         QCOMPARE(h.Serial(2).loads, 6);
         QCOMPARE(h.Ask("ATT?"), QByteArray("3"));
         QCOMPARE(h.NextErrorCode(), 0);
+    }
+
+    void theLastValueKeepsItsDwell() {
+        InstrumentHarness h;
+        h.Run("MOD 5;SWE:LIST 1,2;SWE:MODE LIST;SWE:DWEL 500MS;SWE:COUN 1;INIT");
+        QTRY_COMPARE_WITH_TIMEOUT(h.Serial(1).loads, 2, 5000);
+        // The sweep runs on for the last value's dwell, then ends.
+        QCOMPARE(h.Ask("SWE:STAT?;ATT?"), QByteArray("1;2"));
+        QTRY_COMPARE_WITH_TIMEOUT(h.Ask("SWE:STAT?"), QByteArray("0"), 5000);
+        QCOMPARE(h.Serial(1).loads, 2);
     }
 
     void linearSweepSteps() {

@@ -13,6 +13,7 @@ import signal
 import socket
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import unittest
@@ -44,6 +45,8 @@ class ServerTestCase(unittest.TestCase):
             except Exception:
                 pass
         self.manager.close()
+        if self.server.returncode is not None:
+            return
         self.server.send_signal(signal.SIGTERM)
         try:
             _, rest = self.server.communicate(timeout=10)
@@ -70,6 +73,31 @@ class ServerTestCase(unittest.TestCase):
 
     def assertRunning(self):
         self.assertIsNone(self.server.poll(), "the server has ended")
+
+    def resident_bytes(self):
+        with open("/proc/%d/status" % self.server.pid) as status:
+            for line in status:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]) * 1024
+        self.fail("no VmRSS for the server")
+
+
+class Stopping(ServerTestCase):
+    def test_every_stop_signal_ends_the_server_cleanly(self):
+        # SIGTERM is what every other test stops the server with.
+        for number in (signal.SIGHUP, signal.SIGINT):
+            with self.subTest(signal=number.name):
+                if number != signal.SIGHUP:
+                    self.setUp()
+                self.server.send_signal(number)
+                try:
+                    _, rest = self.server.communicate(timeout=10)
+                except subprocess.TimeoutExpired:
+                    self.server.kill()
+                    self.server.communicate()
+                    self.fail("the server did not stop on %s" % number.name)
+                self.assertEqual(self.server.returncode, 0, rest)
+                self.assertIn("dsactl serve: stopped", rest)
 
 
 class Identification(ServerTestCase):
@@ -265,6 +293,7 @@ class Clients(ServerTestCase):
         self.addCleanup(stalled.close)
         stalled.setblocking(False)
         burst = b"MOD:CAT?\n" * 2000
+        before = self.resident_bytes()
         sent = 0
         deadline = time.monotonic() + 2
         # Send queries and never read a reply, until the server stops taking them.
@@ -274,6 +303,11 @@ class Clients(ServerTestCase):
             except BlockingIOError:
                 time.sleep(0.01)
         self.assertGreater(sent, 0)
+        # The replies it never reads cost the server a bounded amount of memory:
+        # it stops reading from the client instead of queueing without end.
+        grown = self.resident_bytes() - before
+        self.assertLess(grown, 16 * 1024 * 1024,
+                        "the server grew by %d bytes for a client that sent %d" % (grown, sent))
         # Each query would time out if the stalled client held the server.
         inst = self.open()
         for _ in range(20):
@@ -318,6 +352,19 @@ class CommandLine(unittest.TestCase):
         done = self.run_serve("--simulate", "--port", "379", "--listen", "127.0.0.1:0")
         self.assertEqual(done.returncode, 69)
         self.assertIn("answers at 378, not at 379", done.stderr)
+
+    def test_port_option_wins_over_the_address_file(self):
+        with tempfile.TemporaryDirectory() as folder:
+            with open(os.path.join(folder, "IOaddress.001"), "wb") as file:
+                file.write(b"278\r\n")
+            server = subprocess.Popen([DSACTL, "serve", "--port", "3bc", "--listen", "127.0.0.1:0"],
+                                      cwd=folder, stderr=subprocess.PIPE, text=True)
+            try:
+                line = server.stderr.readline()
+            finally:
+                server.send_signal(signal.SIGTERM)
+                server.communicate(timeout=10)
+            self.assertRegex(line, r"listening on 127\.0\.0\.1:\d+, parallel port at 3BC$")
 
     def test_address_in_use(self):
         holder = socket.socket()
