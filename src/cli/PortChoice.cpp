@@ -2,6 +2,7 @@
 #include "cli/PortChoice.h"
 
 #include "core/ExitStatus.h"
+#include "core/HexAddress.h"
 #include "core/PortBackend.h"
 #include "core/PortChoice.h"
 
@@ -62,7 +63,7 @@ int32_t CommandPort(const GlobalOptions& globals) {
 }
 
 QString PortText(int32_t port) {
-    return QString::number(port, 16).toUpper();
+    return HexAddressText(port);
 }
 
 int ExitStatusOf(PortProblem problem) {

@@ -2,6 +2,7 @@
 
 #include "core/BoardReadout.h"
 
+#include "core/HexAddress.h"
 #include "core/NumberText.h"
 
 namespace {
@@ -61,7 +62,8 @@ QString LatchedWordText(ControlWord word, const ModelProfile* model, const QLoca
     if (model == nullptr) {
         return QStringLiteral("%1 (no model)").arg(binary);
     }
-    return QStringLiteral("%1 = %2 dB").arg(binary, NumberText(AttenuationOf(*model, word), locale));
+    return QStringLiteral("%1 = %2 dB")
+        .arg(binary, NumberText(AttenuationOf(*model, word), locale));
 }
 
 QString SerialDeviceText(const BoardDecoder& board, int le, const ModelProfile* model,
@@ -88,7 +90,7 @@ QString ParallelDeviceText(const BoardDecoder& board, const ModelProfile* model,
 }
 
 QString BoardAddressText(int32_t base) {
-    return QStringLiteral("Simulated board at port %1").arg(QString::number(base, 16).toUpper());
+    return QStringLiteral("Simulated board at port %1").arg(HexAddressText(base));
 }
 
 QString BoardModelText(const ModelProfile* model) {
@@ -98,7 +100,8 @@ QString BoardModelText(const ModelProfile* model) {
     return QStringLiteral("Model: %1").arg(model->key);
 }
 
-BoardReadout ReadBoard(const BoardDecoder& board, const ModelProfile* model, const QLocale& locale) {
+BoardReadout ReadBoard(const BoardDecoder& board, const ModelProfile* model,
+                       const QLocale& locale) {
     BoardReadout readout;
     readout.lines = board.Lines();
     for (int bit = 0; bit < kDataLineCount; ++bit) {

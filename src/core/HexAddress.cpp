@@ -32,3 +32,7 @@ std::optional<int32_t> ParseHexAddress(const QString& text) {
     }
     return static_cast<int32_t>(value);
 }
+
+QString HexAddressText(int32_t address) {
+    return QString::number(static_cast<uint32_t>(address), 16).toUpper();
+}

@@ -11,3 +11,7 @@
 // 32768..65535 and 80000000..FFFFFFFF give negative numbers (no port). nullopt
 // for empty or invalid text.
 std::optional<int32_t> ParseHexAddress(const QString& text);
+
+// An address as the program shows it: the 32-bit pattern in upper-case
+// hexadecimal digits, no prefix, no leading zeros ("378", "FFFFFFFF").
+QString HexAddressText(int32_t address);

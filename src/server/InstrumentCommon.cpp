@@ -12,7 +12,7 @@ using namespace scpi;
 namespace {
 
 QByteArray HexReply(int32_t port) {
-    return QByteArray::number(static_cast<uint32_t>(port), 16).toUpper();
+    return HexAddressText(port).toLatin1();
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 // serve is a dsactl subcommand, so it ends with dsactl's exit statuses.
 #include "core/CollectingNotifier.h"
 #include "core/ExitStatus.h"
+#include "core/HexAddress.h"
 #include "core/PortBackend.h"
 #include "core/StopSignals.h"
 #include "port/PortAccess.h"
@@ -75,8 +76,7 @@ int RunServe(const ServeSettings& settings) {
                                   : address.toString();
     std::fprintf(stderr, "dsactl serve: listening on %s:%u, %s at %s\n", qPrintable(shownHost),
                  static_cast<unsigned>(server.Port()),
-                 simulate ? "simulated board" : "parallel port",
-                 qPrintable(QString::number(static_cast<uint32_t>(port), 16).toUpper()));
+                 simulate ? "simulated board" : "parallel port", qPrintable(HexAddressText(port)));
     std::fflush(stderr);
 
     // The signal handler only sets a flag; the event loop looks at it.

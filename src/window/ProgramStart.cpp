@@ -5,8 +5,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include "port/PortAccess.h"
+#include "core/HexAddress.h"
 #include "core/PortBackend.h"
+#include "port/PortAccess.h"
 #include "window/DialogNotifier.h"
 #include "window/DigitalStepAttenuatorForm.h"
 #include "window/TestBoardWindow.h"
@@ -21,7 +22,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("simulate"),
         QStringLiteral("Drive a simulated board at port %1 instead of the parallel port, and "
                        "show it in a Test board window. Needs no hardware and no permissions.")
-            .arg(QString::number(kSimulatedBoardBase, 16).toUpper()));
+            .arg(HexAddressText(kSimulatedBoardBase)));
     parser.addOption(simulate);
 
     CommandLine result;
@@ -29,8 +30,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         result.exitNow = true;
         result.exitCode = 1;
         result.isError = true;
-        result.text = QStringLiteral("%1: %2\n").arg(QCoreApplication::applicationName(),
-                                                      parser.errorText());
+        result.text =
+            QStringLiteral("%1: %2\n").arg(QCoreApplication::applicationName(), parser.errorText());
     } else if (!parser.positionalArguments().isEmpty()) {
         result.exitNow = true;
         result.exitCode = 1;
