@@ -29,6 +29,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -199,6 +200,10 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
+    if (callgrind && !keep.empty() && ::mkdir(keep.c_str(), 0777) != 0 && errno != EEXIST) {
+        std::perror(keep.c_str());
+        return 1;
+    }
     if (callgrind && keep.empty()) {
         char folder[] = "/tmp/startup_bench.XXXXXX";
         if (!::mkdtemp(folder)) {
@@ -259,8 +264,8 @@ int main(int argc, char** argv) {
     }
     std::printf("Platform %s, %d rounds alternating%s\n\n", std::getenv("QT_QPA_PLATFORM"), rounds,
                 callgrind ? ", under callgrind" : " after one warm-up pair");
-    std::printf("| %-28s | %15s | %10s | %10s | %12s |\n", "To the first frame",
-                callgrind ? "median" : "median", "min", "max", "peak RSS");
+    std::printf("| %-28s | %15s | %10s | %10s | %12s |\n", "To the first frame", "median", "min",
+                "max", "peak RSS");
     std::printf("|%s|%s|%s|%s|%s|\n", std::string(30, '-').c_str(), std::string(17, '-').c_str(),
                 std::string(12, '-').c_str(), std::string(12, '-').c_str(),
                 std::string(14, '-').c_str());
