@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
 
     // --help and --version answer before any display is opened. Qt's own
     // options (-platform, -style ...) are known only to QApplication, so the
-    // command line counts as read once QApplication has taken them out.
+    // command line counts as read once QApplication has taken them out; read
+    // again only when it did take some out.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -36,7 +37,8 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
-    const CommandLine commandLine = ParseCommandLine(QApplication::arguments());
+    const QStringList remaining = QApplication::arguments();
+    const CommandLine commandLine = remaining == arguments ? early : ParseCommandLine(remaining);
     if (commandLine.exitNow) {
         return Answer(commandLine);
     }

@@ -21,6 +21,18 @@ help=$(env -u DISPLAY QT_QPA_PLATFORM= "$program" --help) || fail "--help failed
 grep -q -- '--simulate' <<<"$help" || fail "--help does not mention --simulate"
 env -u DISPLAY QT_QPA_PLATFORM= "$program" --version | grep -q '^digital-step-attenuator ' ||
     fail "--version does not name the program"
+# Qt's own options are taken out before the program reads its options; a bad
+# option ends the program with status 1 whether or not Qt took any out.
+help=$(env -u DISPLAY QT_QPA_PLATFORM= "$program" -platform offscreen --help) ||
+    fail "--help after -platform failed"
+grep -q -- '--simulate' <<<"$help" || fail "--help after -platform does not mention --simulate"
+for qt_options in "" "-platform offscreen"; do
+    status=0
+    # shellcheck disable=SC2086 # the options are words
+    error=$(QT_QPA_PLATFORM=offscreen "$program" $qt_options --simulte 2>&1 >/dev/null) || status=$?
+    [[ $status -eq 1 ]] || fail "--simulte after '$qt_options' ended with status $status, not 1"
+    grep -q simulte <<<"$error" || fail "--simulte after '$qt_options' was not named: $error"
+done
 
 work=$(mktemp -d)
 trap 'stop_display "$work"' EXIT
