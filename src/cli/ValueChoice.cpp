@@ -83,24 +83,22 @@ double ParseDb(const QString& text, const QString& option) {
 }
 
 ControlWord WordForDb(const ModelProfile& model, double db, bool nearest) {
-    const AttenuationLookup lookup = LookUpAttenuation(model, db);
-    if (!lookup.inRange) {
+    const AttenuationResolution resolution = ResolveAttenuation(model, db, nearest);
+    if (resolution.outcome == AttenuationResolution::Outcome::OutOfRange) {
         const QString hint = db < 0.0 ? QStringLiteral(" Attenuation is a positive number: 7 means "
                                                        "7 dB of attenuation.")
                                       : QString();
         throw CommandFailure{kExitData, QStringLiteral("%1 dB is outside the range of %2 (%3).%4")
                                             .arg(DbText(db), model.key, RangeText(model), hint)};
     }
-    if (lookup.word) {
-        return *lookup.word;
-    }
-    if (nearest) {
-        return NearestWord(model, db);
+    if (resolution.HasWord()) {
+        return resolution.word;
     }
     throw CommandFailure{
-        kExitData, QStringLiteral("%1 cannot make %2 dB exactly; the nearest values are %3 "
-                                  "dB and %4 dB. Give one of them, or add --nearest.")
-                       .arg(model.key, DbText(db), DbText(lookup.belowDb), DbText(lookup.aboveDb))};
+        kExitData,
+        QStringLiteral("%1 cannot make %2 dB exactly; the nearest values are %3 "
+                       "dB and %4 dB. Give one of them, or add --nearest.")
+            .arg(model.key, DbText(db), DbText(resolution.belowDb), DbText(resolution.aboveDb))};
 }
 
 ControlWord WordForSteps(const ModelProfile& model, const QString& list) {

@@ -100,10 +100,29 @@ ControlWord NearestWord(const ModelProfile& model, double db) {
         return *lookup.word;
     }
     const double target = std::isfinite(db) ? db : 0.0;
-    const double chosen =
-        std::abs(target - lookup.belowDb) <= std::abs(lookup.aboveDb - target) ? lookup.belowDb
-                                                                               : lookup.aboveDb;
+    const double chosen = std::abs(target - lookup.belowDb) <= std::abs(lookup.aboveDb - target)
+                              ? lookup.belowDb
+                              : lookup.aboveDb;
     return WordOfUnits(model, std::llround(chosen / model.resolutionDb));
+}
+
+AttenuationResolution ResolveAttenuation(const ModelProfile& model, double db, bool nearest) {
+    const AttenuationLookup lookup = LookUpAttenuation(model, db);
+    AttenuationResolution resolution;
+    resolution.belowDb = lookup.belowDb;
+    resolution.aboveDb = lookup.aboveDb;
+    if (!lookup.inRange) {
+        resolution.outcome = AttenuationResolution::Outcome::OutOfRange;
+    } else if (lookup.word) {
+        resolution.outcome = AttenuationResolution::Outcome::Exact;
+        resolution.word = *lookup.word;
+    } else if (nearest) {
+        resolution.outcome = AttenuationResolution::Outcome::Nearest;
+        resolution.word = NearestWord(model, db);
+    } else {
+        resolution.outcome = AttenuationResolution::Outcome::NotExact;
+    }
+    return resolution;
 }
 
 QString WordBinaryText(const ModelProfile& model, ControlWord word) {

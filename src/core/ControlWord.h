@@ -33,15 +33,33 @@ std::optional<int> StepWithWeight(const ModelProfile& model, double weightDb);
 struct AttenuationLookup {
     // The word that makes exactly `db`, when the model can make it.
     std::optional<ControlWord> word;
-    bool inRange = false;   // 0 <= db <= the model's maximum
-    double belowDb = 0.0;   // the nearest values the model can make, below and
-    double aboveDb = 0.0;   // above `db` (equal to each other when exact)
+    bool inRange = false; // 0 <= db <= the model's maximum
+    double belowDb = 0.0; // the nearest values the model can make, below and
+    double aboveDb = 0.0; // above `db` (equal to each other when exact)
 };
 AttenuationLookup LookUpAttenuation(const ModelProfile& model, double db);
 
 // The word of the value the model can make that lies nearest `db` (ties go to
 // the lower attenuation), clamped to its range.
 ControlWord NearestWord(const ModelProfile& model, double db);
+
+// An asked attenuation resolved to the word to load, the rule every front end
+// follows: a value outside the model's range is refused; a value between two it
+// can make is refused, or with `nearest` set to the nearer of them.
+struct AttenuationResolution {
+    enum class Outcome {
+        Exact,      // `word` makes the value exactly
+        Nearest,    // `word` makes the nearest value (only with `nearest`)
+        OutOfRange, // below 0 or above the model's maximum (or not a number)
+        NotExact,   // between `belowDb` and `aboveDb`, and `nearest` is off
+    };
+    Outcome outcome = Outcome::OutOfRange;
+    ControlWord word = 0;
+    double belowDb = 0.0;
+    double aboveDb = 0.0;
+    bool HasWord() const { return outcome == Outcome::Exact || outcome == Outcome::Nearest; }
+};
+AttenuationResolution ResolveAttenuation(const ModelProfile& model, double db, bool nearest);
 
 // The word as binary digits, most significant step first: six digits (steps 5
 // down to 0), or seven for a model with the 0.25 dB step (step 6 first).

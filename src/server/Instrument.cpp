@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/CollectingNotifier.h"
 #include "core/ControlWord.h"
 #include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
-#include "core/CollectingNotifier.h"
 #include "server/InstrumentCall.h"
 #include "server/SweepClock.h"
 
@@ -59,8 +59,8 @@ std::vector<PatternNode> ParsePattern(const char* pattern) {
     return nodes;
 }
 
-bool MatchNodes(const QList<QByteArray>& typed, qsizetype i, const std::vector<PatternNode>& pattern,
-                std::size_t j) {
+bool MatchNodes(const QList<QByteArray>& typed, qsizetype i,
+                const std::vector<PatternNode>& pattern, std::size_t j) {
     if (j == pattern.size()) {
         return i == typed.size();
     }
@@ -297,23 +297,19 @@ std::optional<ControlWord> Instrument::WordFor(Call& call, double db) {
     if (model == nullptr) {
         return std::nullopt;
     }
-    const AttenuationLookup lookup = LookUpAttenuation(*model, db);
-    if (!lookup.inRange) {
+    const AttenuationResolution resolution = ResolveAttenuation(*model, db, options_.nearest);
+    if (resolution.outcome == AttenuationResolution::Outcome::OutOfRange) {
         call.Fail(kDataOutOfRange, QStringLiteral("%1 is outside 0 to %2 of %3")
                                        .arg(DbDetail(db), DbDetail(model->maxDb), model->key));
         return std::nullopt;
     }
-    if (lookup.word) {
-        return lookup.word;
-    }
-    if (options_.nearest) {
-        return NearestWord(*model, db);
+    if (resolution.HasWord()) {
+        return resolution.word;
     }
     call.Fail(kDataOutOfRange, QStringLiteral("%3 cannot make %1; nearest %2")
                                    .arg(DbDetail(db),
-                                        NumberText(lookup.belowDb, QLocale::c()) +
-                                            QStringLiteral(" and ") + DbDetail(lookup.aboveDb),
+                                        NumberText(resolution.belowDb, QLocale::c()) +
+                                            QStringLiteral(" and ") + DbDetail(resolution.aboveDb),
                                         model->key));
     return std::nullopt;
 }
-

@@ -78,11 +78,11 @@ private slots:
             // Consecutive powers of two: every multiple of the smallest step up to the sum.
             QCOMPARE(model.maxDb, expected.rbegin()->first);
             QCOMPARE(model.resolutionDb, ExpectedSteps(model.position).front());
-            QCOMPARE(static_cast<double>(expected.size() - 1),
-                     model.maxDb / model.resolutionDb);
+            QCOMPARE(static_cast<double>(expected.size() - 1), model.maxDb / model.resolutionDb);
             for (const auto& [db, word] : expected) {
                 const AttenuationLookup lookup = LookUpAttenuation(model, db);
-                QVERIFY2(lookup.word.has_value(), qPrintable(model.key + " " + QString::number(db)));
+                QVERIFY2(lookup.word.has_value(),
+                         qPrintable(model.key + " " + QString::number(db)));
                 QCOMPARE(int(*lookup.word), int(word));
                 QVERIFY(lookup.inRange);
                 QCOMPARE(lookup.belowDb, db);
@@ -129,6 +129,38 @@ private slots:
         }
     }
 
+    // The one rule every front end resolves an asked value by.
+    void resolutionRefusesOrRoundsAsAsked_data() {
+        QTest::addColumn<double>("db");
+        QTest::addColumn<bool>("nearest");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<double>("loads"); // the attenuation of the word, when there is one
+        using Outcome = AttenuationResolution::Outcome;
+        QTest::newRow("exact") << 7.0 << false << int(Outcome::Exact) << 7.0;
+        QTest::newRow("exact with nearest") << 7.0 << true << int(Outcome::Exact) << 7.0;
+        QTest::newRow("between") << 7.3 << false << int(Outcome::NotExact) << 0.0;
+        QTest::newRow("between with nearest") << 7.6 << true << int(Outcome::Nearest) << 8.0;
+        QTest::newRow("a tie goes down") << 7.5 << true << int(Outcome::Nearest) << 7.0;
+        QTest::newRow("above, even with nearest")
+            << 32.0 << true << int(Outcome::OutOfRange) << 0.0;
+        QTest::newRow("negative") << -1.0 << false << int(Outcome::OutOfRange) << 0.0;
+    }
+
+    void resolutionRefusesOrRoundsAsAsked() {
+        QFETCH(double, db);
+        QFETCH(bool, nearest);
+        QFETCH(int, outcome);
+        QFETCH(double, loads);
+        const ModelProfile& q3 =
+            *FindModel(QStringLiteral("VK58-Q3-S1")); // 0 to 31 dB in 1 dB steps
+        const AttenuationResolution resolution = ResolveAttenuation(q3, db, nearest);
+        QCOMPARE(int(resolution.outcome), outcome);
+        QCOMPARE(resolution.HasWord(), loads > 0.0);
+        if (resolution.HasWord()) {
+            QCOMPARE(AttenuationOf(q3, resolution.word), loads);
+        }
+    }
+
     void stepsAreFoundByTheirLabelledWeight() {
         for (const ModelProfile& model : ModelProfiles()) {
             for (double weight : ExpectedSteps(model.position)) {
@@ -138,7 +170,7 @@ private slots:
             }
             QVERIFY(!StepWithWeight(model, 3).has_value());
         }
-        QVERIFY(!StepWithWeight(*ProfileAt(0), 16).has_value()); // no 16 dB step
+        QVERIFY(!StepWithWeight(*ProfileAt(0), 16).has_value());  // no 16 dB step
         QVERIFY(!StepWithWeight(*ProfileAt(2), 0.5).has_value()); // no 0.5 dB step
         QVERIFY(!StepWithWeight(*ProfileAt(4), 0.25).has_value());
         QCOMPARE(StepWithWeight(*ProfileAt(24), 0.25), std::optional<int>(6));
