@@ -4,10 +4,8 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "core/ExitStatus.h"
+#include "core/Version.h"
 
-#ifndef DSA_VERSION
-#define DSA_VERSION "unknown"
-#endif
 
 namespace {
 

@@ -13,13 +13,11 @@
 #include "core/HexAddress.h"
 #include "core/PortBackend.h"
 #include "core/StopSignals.h"
+#include "core/Version.h"
 #include "port/PortAccess.h"
 #include "server/Instrument.h"
 #include "server/ScpiServer.h"
 
-#ifndef DSA_SERVER_VERSION
-#define DSA_SERVER_VERSION "0"
-#endif
 
 namespace {
 
@@ -55,7 +53,7 @@ int RunServe(const ServeSettings& settings) {
     options.nearest = settings.nearest;
     options.simulated = backend.simulated != nullptr ? &backend.simulated->Board() : nullptr;
     options.stop = &stop;
-    options.version = DSA_SERVER_VERSION;
+    options.version = DSA_VERSION;
     Instrument instrument(access, notifier, port, options);
     ScpiServer server(instrument);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/TerminationSignals.h"
+#include "core/Version.h"
 #include "window/ProgramStart.h"
 #include "window/SignalClose.h"
 
