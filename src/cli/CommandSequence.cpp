@@ -14,7 +14,7 @@
 #include "core/DwellText.h"
 #include "core/ExitStatus.h"
 #include "core/Sequence.h"
-#include "core/StopSignals.h"
+#include "core/TerminationSignals.h"
 
 namespace {
 
@@ -134,7 +134,9 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
         plan.values.push_back(AttenuationOf(model, words.back()));
     }
 
-    const std::atomic<bool>& stop = InstallStopSignals();
+    // A second Ctrl+C while stopping does not cut short the Load of --on-stop.
+    const TerminationSignals stopSignals(nullptr, TerminationSignals::Second::RequestsAgain);
+    const std::atomic<bool>& stop = stopSignals.StopRequested();
     const GlobalOptions globals = command.Globals();
     const int32_t port = CommandPort(globals);
     BoardLink link(globals.simulate, port, model, le);
@@ -188,7 +190,7 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
         }
         ++loads;
     }
-    const QString signal = stopped ? SignalName(StopSignalNumber()) : QString();
+    const QString signal = stopped ? SignalName(stopSignals.FirstSignal()) : QString();
     if (json) {
         QJsonObject summary{
             {QStringLiteral("end"),

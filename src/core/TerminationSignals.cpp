@@ -5,8 +5,8 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <iterator>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,14 +18,24 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // the write end, so it is a sig_atomic_t.
 volatile std::sig_atomic_t writeEnd = -1;
 int readEnd = -1;
+volatile std::sig_atomic_t secondEndsTheProgram = 1;
+std::atomic<bool> stopRequested{false};
+std::atomic<int> firstSignal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "a signal handler may only touch lock-free atomics");
 
 extern "C" void OnTerminationSignal(int signalNumber) {
     const int savedErrno = errno;
-    // A second signal of the same kind gets the default action.
-    struct sigaction defaultAction {};
-    defaultAction.sa_handler = SIG_DFL;
-    sigemptyset(&defaultAction.sa_mask);
-    ::sigaction(signalNumber, &defaultAction, nullptr);
+    if (secondEndsTheProgram != 0) {
+        // A second signal of the same kind gets the default action.
+        struct sigaction defaultAction {};
+        defaultAction.sa_handler = SIG_DFL;
+        sigemptyset(&defaultAction.sa_mask);
+        ::sigaction(signalNumber, &defaultAction, nullptr);
+    }
+    int none = 0;
+    firstSignal.compare_exchange_strong(none, signalNumber);
+    stopRequested.store(true);
     const auto byte = static_cast<unsigned char>(signalNumber);
     const int end = writeEnd;
     if (end >= 0) {
@@ -38,10 +48,13 @@ extern "C" void OnTerminationSignal(int signalNumber) {
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
+TerminationSignals::TerminationSignals(QObject* parent, Second second) : QObject(parent) {
     if (writeEnd >= 0) {
         return;
     }
+    secondEndsTheProgram = second == Second::EndsTheProgram ? 1 : 0;
+    stopRequested.store(false);
+    firstSignal.store(0);
     int ends[2] = {-1, -1};
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
         return;
@@ -84,16 +97,20 @@ TerminationSignals::~TerminationSignals() {
     readEnd = -1;
 }
 
+int TerminationSignals::FirstSignal() const {
+    return firstSignal.load();
+}
+
+const std::atomic<bool>& TerminationSignals::StopRequested() const {
+    return stopRequested;
+}
+
 void TerminationSignals::ReadPending() {
     unsigned char bytes[16];
     ssize_t count = 0;
     while ((count = ::read(readEnd, bytes, sizeof bytes)) > 0) {
         for (ssize_t i = 0; i < count; ++i) {
-            const int signalNumber = bytes[i];
-            if (firstSignal_ == 0) {
-                firstSignal_ = signalNumber;
-            }
-            emit Received(signalNumber);
+            emit Received(bytes[i]);
         }
     }
 }

@@ -3,7 +3,6 @@
 #include "server/Serve.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -12,12 +11,11 @@
 #include "core/ExitStatus.h"
 #include "core/HexAddress.h"
 #include "core/PortBackend.h"
-#include "core/StopSignals.h"
+#include "core/TerminationSignals.h"
 #include "core/Version.h"
 #include "port/PortAccess.h"
 #include "server/Instrument.h"
 #include "server/ScpiServer.h"
-
 
 namespace {
 
@@ -45,7 +43,11 @@ int RunServe(const ServeSettings& settings) {
                             "set one with SYSTem:PORT before loading"));
     }
 
-    const std::atomic<bool>& stop = InstallStopSignals();
+    // The first stop signal ends the event loop; a sweep's wait ends on the
+    // flag at once. A second one only asks again, so the port is released.
+    TerminationSignals stopSignals(nullptr, TerminationSignals::Second::RequestsAgain);
+    QObject::connect(&stopSignals, &TerminationSignals::Received, [] { QCoreApplication::quit(); });
+    const std::atomic<bool>& stop = stopSignals.StopRequested();
     PortBackend backend = MakePortBackend(simulate);
     CollectingNotifier notifier;
     PortAccess access(*backend.io, notifier);
@@ -77,14 +79,6 @@ int RunServe(const ServeSettings& settings) {
                  simulate ? "simulated board" : "parallel port", qPrintable(HexAddressText(port)));
     std::fflush(stderr);
 
-    // The signal handler only sets a flag; the event loop looks at it.
-    QTimer stopWatch;
-    QObject::connect(&stopWatch, &QTimer::timeout, [&stop] {
-        if (stop.load()) {
-            QCoreApplication::quit();
-        }
-    });
-    stopWatch.start(50);
     if (!stop.load()) {
         QCoreApplication::exec();
     }

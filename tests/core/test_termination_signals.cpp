@@ -48,6 +48,23 @@ private slots:
         QVERIFY(HandlerOf(signalNumber) == SIG_DFL);
     }
 
+    // For work that must finish its orderly end (parking a device): a second
+    // signal only asks again, and the request is there before any event loop
+    // has run.
+    void aSecondSignalCanOnlyAskAgain() {
+        TerminationSignals watcher(nullptr, TerminationSignals::Second::RequestsAgain);
+        QVERIFY(!watcher.StopRequested().load());
+        QCOMPARE(::raise(SIGINT), 0);
+        QVERIFY(watcher.StopRequested().load());
+        QCOMPARE(watcher.FirstSignal(), int{SIGINT});
+        QVERIFY(HandlerOf(SIGINT) != SIG_DFL);
+        QCOMPARE(::raise(SIGTERM), 0);
+        QCOMPARE(watcher.FirstSignal(), int{SIGINT});
+        QSignalSpy received(&watcher, &TerminationSignals::Received);
+        QVERIFY(received.wait(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(received.count(), 2, 5000);
+    }
+
     void earlierHandlersComeBack() {
         const auto previous = HandlerOf(SIGTERM);
         {
