@@ -25,6 +25,7 @@ trap 'rm -rf "$work"' EXIT
 export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+passed=0
 failed=0
 for t in "${targets[@]}"; do
     corpus="$work/corpus/$t"
@@ -39,9 +40,10 @@ for t in "${targets[@]}"; do
     done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1 || true)
     if [ "$status" -eq 0 ] && [ -n "$done_line" ]; then
         echo "$t: $done_line"
+        passed=$((passed + 1))
         continue
     fi
-    failed=1
+    failed=$((failed + 1))
     echo "$t: FAILED (exit status $status)" >&2
     grep -E 'check failed|ERROR: |runtime error|SUMMARY' -A 2 "$log" | head -n 40 >&2 || true
     for crash in "$artifacts"/*; do
@@ -55,4 +57,5 @@ for t in "${targets[@]}"; do
     echo "$t: whole log: tail of $log" >&2
     tail -n 20 "$log" >&2
 done
-exit "$failed"
+echo "fuzz: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
