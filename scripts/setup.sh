@@ -7,8 +7,9 @@
 #                           Debian package (scripts/package.sh)
 #   setup.sh --for-tests    that, plus what the test suite needs: the virtual
 #                           display, the packaging tools, PyVISA for the
-#                           server's tests, and for the port layer's guest test
-#                           the QEMU emulator, a Linux kernel image and busybox
+#                           server's tests, for the port layer's guest test
+#                           the QEMU emulator, a Linux kernel image and busybox,
+#                           and clang with libFuzzer for the fuzz targets
 # Works as root and, through sudo, as a normal user.
 set -euo pipefail
 
@@ -52,6 +53,8 @@ test_packages=(
     python3 python3-pyvisa python3-pyvisa-py
     # a real Linux kernel with parallel ports for the port layer's guest test
     qemu-system-x86 linux-image-amd64 busybox-static cpio gzip
+    # clang with libFuzzer and its sanitizer runtimes for tests/fuzz/run.sh
+    clang libclang-rt-14-dev
 )
 
 if $for_display; then

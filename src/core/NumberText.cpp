@@ -15,10 +15,24 @@ QLocale WithoutGroupSeparators(const QLocale& locale) {
     return plain;
 }
 
+// The largest value of 15 significant digits below the largest double.
+constexpr double kLargestRounded = 1.79769313486231e308;
+
 // The value rounded to 15 significant digits. Its shortest round-trip text then
-// has at most 15 digits, so sums such as 0.1 + 0.2 print as 0.3.
+// has at most 15 digits, so sums such as 0.1 + 0.2 print as 0.3. Values next to
+// the largest double would round up past it; they are rounded down instead.
 double RoundToSignificantDigits(double value) {
-    return QString::number(value, 'g', kSignificantDigits).toDouble();
+    const double rounded = QString::number(value, 'g', kSignificantDigits).toDouble();
+    return std::isfinite(rounded) ? rounded : std::copysign(kLargestRounded, value);
+}
+
+// Locales written right to left put a bidirectional mark before the sign
+// ("\u061C-" in Arabic, "\u200E\u2212" in Persian), which QLocale writes but
+// does not read back. The marks only steer the display and carry no meaning.
+QString WithoutBidiMarks(const QString& text) {
+    QString plain = text;
+    plain.remove(QChar(0x061C)).remove(QChar(0x200E)).remove(QChar(0x200F));
+    return plain;
 }
 
 } // namespace
@@ -50,7 +64,7 @@ QString NumberTextSingle(float value, const QLocale& locale) {
 }
 
 std::optional<double> ParseNumberText(const QString& text, const QLocale& locale) {
-    const QString trimmed = text.trimmed();
+    const QString trimmed = WithoutBidiMarks(text).trimmed();
     bool ok = false;
     double value = WithoutGroupSeparators(locale).toDouble(trimmed, &ok);
     if (!ok) {

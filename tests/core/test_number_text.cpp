@@ -2,6 +2,7 @@
 // decimal form, the locale's separator, and reading it back.
 
 #include <QtTest>
+#include <cfloat>
 #include <cmath>
 
 #include "core/NumberText.h"
@@ -11,6 +12,10 @@ namespace {
 const QLocale kC = QLocale::c();
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale kGerman(QLocale::German, QLocale::Germany);
+// Right-to-left locales: their own digits, and a bidirectional mark before the sign.
+const QLocale kArabic(QLocale::Arabic, QLocale::Egypt);
+const QLocale kPersian(QLocale::Persian, QLocale::Iran);
+const QLocale kHebrew(QLocale::Hebrew, QLocale::Israel);
 
 } // namespace
 
@@ -35,6 +40,14 @@ private slots:
         QTest::newRow("no exponent, large") << 1e20 << "100000000000000000000";
         QTest::newRow("no exponent, small") << -1.5e-7 << "-0.00000015";
         QTest::newRow("no group separator") << 1234567.0 << "1234567";
+        // Rounding the largest doubles to 15 digits must not overflow to "inf".
+        QTest::newRow("largest double")
+            << DBL_MAX << QString("179769313486231") + QString(294, '0');
+        QTest::newRow("most negative double")
+            << -DBL_MAX << QString("-179769313486231") + QString(294, '0');
+        QTest::newRow("1e300") << 1e300 << QString("1") + QString(300, '0');
+        // Its shortest text that reads back as it has one digit.
+        QTest::newRow("smallest denormal") << 5e-324 << QString("0.") + QString(323, '0') + "5";
     }
 
     void shortestText() {
@@ -71,6 +84,12 @@ private slots:
         QTest::newRow("German comma") << kGerman << "-0,5" << true << -0.5;
         QTest::newRow("German integer") << kGerman << "-7" << true << -7.0;
         QTest::newRow("German reads C form") << kGerman << "-0.5" << true << -0.5;
+        QTest::newRow("Arabic mark before minus")
+            << kArabic << QString::fromUtf8("\u061C-\u0665\u066B\u0662\u0665") << true << -5.25;
+        QTest::newRow("Persian mark before minus sign")
+            << kPersian << QString::fromUtf8("\u200E\u2212\u06F7") << true << -7.0;
+        QTest::newRow("Hebrew mark before minus")
+            << kHebrew << QString::fromUtf8("\u200E-0.5") << true << -0.5;
         QTest::newRow("English comma is no decimal") << kEnglish << "1,5" << false << 0.0;
         QTest::newRow("empty") << kC << "" << false << 0.0;
         QTest::newRow("blank") << kC << "   " << false << 0.0;
@@ -94,7 +113,7 @@ private slots:
 
     // Every value the display can reach survives being written and read back.
     void roundTripOfReachableValues() {
-        for (const QLocale& locale : {kC, kEnglish, kGerman}) {
+        for (const QLocale& locale : {kC, kEnglish, kGerman, kArabic, kPersian, kHebrew}) {
             for (int quarters = -255; quarters <= 255; ++quarters) {
                 const double value = quarters * 0.25;
                 const std::optional<double> back =
