@@ -4,10 +4,11 @@
 
 #include "core/HexAddress.h"
 #include "core/NumberText.h"
+#include "port/PinMap.h"
 
 namespace {
 
-constexpr int kLatchLine = 6; // D6 is LE5 and the parallel latch
+constexpr int kLatchLine = pins::kLatchBit; // LE5 and the parallel latch
 constexpr int kSeventhStep = 6;
 
 bool WordHasStep(ControlWord word, int member) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "port/PinMap.h"
+
 namespace {
 
 // Values the catalogue makes are multiples of 0.25 dB at most 63 dB, so a
@@ -137,9 +139,9 @@ QString WordBinaryText(const ModelProfile& model, ControlWord word) {
 }
 
 uint8_t ParallelLinesOfWord(ControlWord word) {
-    return static_cast<uint8_t>((word & 0x3Fu) | (HasStep(word, 6) ? 0x80u : 0u));
+    return pins::ParallelLinesOfSteps(word);
 }
 
 ControlWord WordOfParallelLines(uint8_t lines) {
-    return static_cast<ControlWord>((lines & 0x3Fu) | ((lines & 0x80u) != 0 ? 0x40u : 0u));
+    return pins::StepsOfParallelLines(lines);
 }

@@ -2,26 +2,25 @@
 
 #include <cstddef>
 
+#include "port/PinMap.h"
 #include "port/PortAccess.h"
 #include "port/PulseTiming.h"
 #include "port/Transfers.h"
 
 namespace {
 
-constexpr uint8_t kLatchLine = 64; // D6
-// Data line of each step button: D0 to D5, then D7 for button 6 (D6 is the latch).
-constexpr std::array<uint8_t, 7> kStepLines = {1, 2, 4, 8, 16, 32, 128};
+constexpr uint8_t kLatchLine = pins::kLatch;
 
 } // namespace
 
 uint8_t ParallelWordOf(const StepStates& steps) {
-    uint8_t word = 0;
+    uint8_t stepBits = 0;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (steps[i]) {
-            word = static_cast<uint8_t>(word | kStepLines[i]);
+            stepBits = static_cast<uint8_t>(stepBits | (1u << i));
         }
     }
-    return word;
+    return pins::ParallelLinesOfSteps(stepBits);
 }
 
 uint8_t SendParallelWord(PortAccess& module, int32_t port, const StepStates& steps) {

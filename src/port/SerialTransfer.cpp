@@ -2,17 +2,17 @@
 
 #include <cstddef>
 
+#include "port/PinMap.h"
 #include "port/PortAccess.h"
 #include "port/PulseTiming.h"
 #include "port/Transfers.h"
 
 namespace {
 
-constexpr int16_t kClockLine = 1;   // D0
-constexpr int16_t kDataLine = 2;    // D1
-constexpr int16_t kFirstLeLine = 4; // D2 is LE1, up to D7 for LE6
-constexpr int16_t kLeLines = 6;
-constexpr std::size_t kSerialBits = 6; // steps 5 down to 0; step 6 is not sent
+constexpr int16_t kClockLine = pins::kClock;
+constexpr int16_t kDataLine = pins::kData;
+constexpr int16_t kLeLines = pins::kLeCount;
+constexpr std::size_t kSerialBits = pins::kSerialSteps; // steps 5 down to 0
 
 // A write whose verification the protocol does not act on. False when the port
 // has become unusable, which ends the transfer.
@@ -49,7 +49,7 @@ bool SendSerialWord(PortAccess& module, int32_t port, const StepStates& steps, i
         }
     }
     // LE rises with the last data bit held and the clock low.
-    const auto leLine = static_cast<int16_t>(kFirstLeLine << (leIndex - 1));
+    const auto leLine = static_cast<int16_t>(pins::LeLine(leIndex));
     if (!WriteUnchecked(module, port, static_cast<int16_t>(dataLines | leLine))) {
         return false;
     }

@@ -2,16 +2,17 @@
 
 #include "port/SimulatedBoard.h"
 
+#include "port/PinMap.h"
+
 #include <algorithm>
 #include <sstream>
 
 namespace {
 
-constexpr uint8_t kClockLine = 1;   // D0
-constexpr uint8_t kDataLine = 2;    // D1
-constexpr uint8_t kFirstLeLine = 4; // D2 is LE1
-constexpr uint8_t kLatchLine = 64;  // D6
-constexpr uint8_t kSerialBitsMask = 0x3F;
+constexpr uint8_t kClockLine = pins::kClock;
+constexpr uint8_t kDataLine = pins::kData;
+constexpr uint8_t kLatchLine = pins::kLatch;
+constexpr uint8_t kSerialBitsMask = pins::kSerialStepsMask;
 
 } // namespace
 
@@ -22,8 +23,8 @@ void BoardDecoder::Feed(uint8_t lines) {
         const int bit = (lines & kDataLine) != 0 ? 1 : 0;
         shift_ = static_cast<uint8_t>(((shift_ << 1) | bit) & kSerialBitsMask);
     }
-    for (int le = 1; le <= 6; ++le) {
-        if ((rising & (kFirstLeLine << (le - 1))) != 0) {
+    for (int le = 1; le <= pins::kLeCount; ++le) {
+        if ((rising & pins::LeLine(le)) != 0) {
             Latched& device = serial_[static_cast<std::size_t>(le)];
             device.value = shift_;
             ++device.loads;
