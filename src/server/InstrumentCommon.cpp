@@ -2,6 +2,7 @@
 
 #include "server/Instrument.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "core/HexAddress.h"
@@ -16,6 +17,32 @@ QByteArray HexReply(int32_t port) {
 }
 
 } // namespace
+
+QByteArray NumberReply(double value) {
+    if (!std::isfinite(value)) {
+        return NumberText(value, QLocale::c()).toLatin1();
+    }
+    // As NumberText: rounded to 15 significant digits first, then the
+    // shortest text that reads back as that, never with an exponent.
+    char buffer[400];
+    char* const end = buffer + sizeof buffer;
+    const std::to_chars_result rounded =
+        std::to_chars(buffer, end, value, std::chars_format::general, 15);
+    double shortest = value;
+    if (rounded.ec != std::errc() ||
+        std::from_chars(buffer, rounded.ptr, shortest).ec != std::errc()) {
+        return NumberText(value, QLocale::c()).toLatin1();
+    }
+    if (shortest == 0.0) {
+        shortest = 0.0; // drops the sign of -0
+    }
+    const std::to_chars_result text =
+        std::to_chars(buffer, end, shortest, std::chars_format::fixed);
+    if (text.ec != std::errc()) {
+        return NumberText(value, QLocale::c()).toLatin1();
+    }
+    return QByteArray(buffer, text.ptr - buffer);
+}
 
 // IEEE 488.2 common commands
 
