@@ -23,6 +23,7 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -49,6 +50,9 @@ int Connect(int port) {
     }
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    // A reply that never comes ends the run instead of hanging it.
+    timeval timeout{5, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     return fd;
 }
 
@@ -170,7 +174,21 @@ double RunPipelined(int port, double seconds) {
     });
     std::vector<char> buffer(64 * 1024);
     long lines = 0;
+    // Waits in short steps: the sender may count its last batch after its
+    // replies came, and a server that loses replies must not hang the run.
+    int idle = 0;
+    Clock::time_point last = start;
     while (!senderDone.load() || lines < sent.load()) {
+        pollfd ready{fd, POLLIN, 0};
+        if (::poll(&ready, 1, 100) == 0) {
+            if (++idle == 50) {
+                std::fprintf(stderr, "scpi_bench: no reply for 5 s; %ld of %ld replies came\n",
+                             lines, sent.load());
+                break;
+            }
+            continue;
+        }
+        idle = 0;
         const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), 0);
         if (got <= 0) {
             break;
@@ -182,8 +200,9 @@ double RunPipelined(int port, double seconds) {
             ++lines;
         }
         received = lines;
+        last = Clock::now();
     }
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const double elapsed = std::chrono::duration<double>(last - start).count();
     sender.join();
     ::close(fd);
     return static_cast<double>(lines) / elapsed;
