@@ -1,6 +1,8 @@
 #include "server/ClientConnection.h"
 
 #include <QTcpSocket>
+#include <algorithm>
+#include <cstring>
 
 #include "server/Instrument.h"
 #include "server/ScpiServer.h"
@@ -9,6 +11,8 @@ namespace {
 
 // How much is read from the socket at a time.
 constexpr qint64 kReadChunk = 16 * 1024;
+// How many bytes of replies are collected before they are sent.
+constexpr qsizetype kSendChunk = 16 * 1024;
 
 } // namespace
 
@@ -37,36 +41,68 @@ ClientConnection::~ClientConnection() {
 }
 
 bool ClientConnection::Stalled() const {
-    return socket_->bytesToWrite() > ScpiServer::kOutputLimit;
+    return socket_->bytesToWrite() + output_.size() > ScpiServer::kOutputLimit;
 }
 
 void ClientConnection::Serve() {
+    // Sending emits bytesWritten, and a failed send may emit disconnected:
+    // both come back here, where the loop below already does their work.
+    if (serving_) {
+        return;
+    }
+    serving_ = true;
+    ServeLines();
+    serving_ = false;
+}
+
+void ClientConnection::ServeLines() {
+    // Only what the socket has already taken in is read here, at most its
+    // read buffer's worth, so one busy client cannot hold off the others for
+    // more than that in one turn of the event loop.
+    qsizetype done = 0; // input_ before this has been run
     while (!Stalled()) {
-        const qsizetype end = input_.indexOf('\n');
-        if (end < 0) {
-            if (socket_->bytesAvailable() <= 0) {
-                break;
-            }
-            const QByteArray more = socket_->read(kReadChunk);
-            if (discarding_) {
-                const qsizetype lf = more.indexOf('\n');
-                if (lf < 0) {
-                    continue;
-                }
-                discarding_ = false;
-                input_ = more.mid(lf + 1);
+        done = RunLines(done);
+        if (Stalled() || socket_->bytesAvailable() <= 0) {
+            break;
+        }
+        input_.remove(0, done);
+        done = 0;
+        const qsizetype held = input_.size();
+        input_.resize(held + kReadChunk);
+        const qint64 got = socket_->read(input_.data() + held, kReadChunk);
+        input_.resize(held + std::max<qint64>(got, 0));
+        if (discarding_) {
+            const qsizetype lf = input_.indexOf('\n');
+            if (lf < 0) {
+                input_.clear();
                 continue;
             }
-            input_ += more;
-            if (input_.indexOf('\n') < 0 && input_.size() > ScpiServer::kLongestLine + 1) {
-                status_->Report(scpi::kTooMuchData, QStringLiteral("a line holds at most 4096 bytes"));
-                input_.clear();
-                discarding_ = true;
-            }
+            discarding_ = false;
+            input_.remove(0, lf + 1);
             continue;
         }
-        QByteArray line = input_.left(end);
-        input_.remove(0, end + 1);
+        if (input_.indexOf('\n', held) < 0 && input_.size() > ScpiServer::kLongestLine + 1) {
+            status_->Report(scpi::kTooMuchData, QStringLiteral("a line holds at most 4096 bytes"));
+            input_.clear();
+            discarding_ = true;
+        }
+    }
+    input_.remove(0, done);
+    Send();
+}
+
+qsizetype ClientConnection::RunLines(qsizetype from) {
+    const char* const data = input_.constData();
+    const qsizetype size = input_.size();
+    while (from < size && !Stalled()) {
+        const void* const lf =
+            std::memchr(data + from, '\n', static_cast<std::size_t>(size - from));
+        if (lf == nullptr) {
+            break;
+        }
+        const qsizetype end = static_cast<const char*>(lf) - data;
+        QByteArrayView line(data + from, end - from);
+        from = end + 1;
         if (line.endsWith('\r')) {
             line.chop(1);
         }
@@ -74,11 +110,21 @@ void ClientConnection::Serve() {
             status_->Report(scpi::kTooMuchData, QStringLiteral("a line holds at most 4096 bytes"));
             continue;
         }
-        const std::optional<QByteArray> reply = instrument_.Execute(status_, line);
-        if (reply && socket_->state() != QAbstractSocket::UnconnectedState) {
-            socket_->write(*reply + '\n');
+        instrument_.ExecuteInto(status_, line, output_);
+        // Replies wait in output_ for the end of the batch; a client that
+        // sends much more than it reads gets them in pieces of about this size.
+        if (output_.size() >= kSendChunk) {
+            Send();
         }
     }
+    return from;
+}
+
+void ClientConnection::Send() {
+    if (!output_.isEmpty() && socket_->state() != QAbstractSocket::UnconnectedState) {
+        socket_->write(output_.constData(), output_.size());
+    }
+    output_.resize(0);
     // Hand the replies to the system now: Qt closes a socket as soon as it
     // reads the client's end of stream, and would drop what it still holds.
     socket_->flush();

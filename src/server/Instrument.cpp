@@ -18,7 +18,7 @@ using namespace scpi;
 namespace {
 
 struct PatternNode {
-    QByteArray mnemonic;
+    Mnemonic mnemonic;
     bool optional = false;
 };
 
@@ -38,7 +38,7 @@ std::vector<PatternNode> ParsePattern(const char* pattern) {
     QByteArray mnemonic;
     auto flush = [&] {
         if (!mnemonic.isEmpty()) {
-            nodes.push_back({mnemonic, optional});
+            nodes.push_back({Mnemonic(mnemonic), optional});
             mnemonic.clear();
         }
     };
@@ -64,7 +64,7 @@ bool MatchNodes(const QList<QByteArray>& typed, qsizetype i,
     if (j == pattern.size()) {
         return i == typed.size();
     }
-    if (i < typed.size() && MatchesMnemonic(typed[i], pattern[j].mnemonic.constData()) &&
+    if (i < typed.size() && pattern[j].mnemonic.Matches(typed[i]) &&
         MatchNodes(typed, i + 1, pattern, j + 1)) {
         return true;
     }
@@ -164,14 +164,27 @@ Instrument::Instrument(PortAccess& access, CollectingNotifier& notifier, int32_t
 Instrument::~Instrument() = default;
 
 std::optional<QByteArray> Instrument::Execute(const std::shared_ptr<ClientStatus>& client,
-                                              const QByteArray& line) {
-    QList<MessageUnit> units;
-    bool hasQuery = false;
-    for (const QByteArray& text : SplitUnits(line)) {
-        units.append(ParseUnit(text));
-        hasQuery = hasQuery || units.back().query;
+                                              QByteArrayView line) {
+    QByteArray reply;
+    if (!ExecuteInto(client, line, reply)) {
+        return std::nullopt;
     }
-    QList<QByteArray> responses;
+    reply.chop(1);
+    return reply;
+}
+
+bool Instrument::ExecuteInto(const std::shared_ptr<ClientStatus>& client, QByteArrayView line,
+                             QByteArray& replies) {
+    UnitViews texts;
+    SplitUnitViews(line, texts);
+    QVarLengthArray<MessageUnit, 2> units(texts.size());
+    bool hasQuery = false;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        ParseUnitBorrowed(texts[i], units[i]);
+        hasQuery = hasQuery || units[i].query;
+    }
+    // The responses go straight to the end of `replies`, joined by ";".
+    int responses = 0;
     // After a command, a header without a leading ":" is looked up below the
     // same node first ("SWE:STAR 1;STOP 10"), then from the root.
     QList<QByteArray> path;
@@ -206,16 +219,20 @@ std::optional<QByteArray> Instrument::Execute(const std::shared_ptr<ClientStatus
         Call call{unit, *client, client, {}, false, false};
         (this->*command->run)(call);
         if (unit.query && !call.failed) {
-            responses.append(call.reply);
+            if (responses++ > 0) {
+                replies.append(';');
+            }
+            replies.append(call.reply);
         }
         if (call.endLine) {
             break;
         }
     }
     if (!hasQuery) {
-        return std::nullopt;
+        return false;
     }
-    return responses.join(';');
+    replies.append('\n');
+    return true;
 }
 
 bool Instrument::SweepRunning() const {

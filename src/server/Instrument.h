@@ -48,7 +48,11 @@ public:
     // query gets exactly one reply line (without LF): the responses of its
     // queries joined by ";", empty when they all failed. nullopt otherwise.
     std::optional<QByteArray> Execute(const std::shared_ptr<scpi::ClientStatus>& client,
-                                      const QByteArray& line);
+                                      QByteArrayView line);
+    // The same, for the server: appends the reply line with its LF to
+    // `replies` and returns true when the line holds a query.
+    bool ExecuteInto(const std::shared_ptr<scpi::ClientStatus>& client, QByteArrayView line,
+                     QByteArray& replies);
 
     bool SweepRunning() const;
     // Stops a sweep, as ABORt does.

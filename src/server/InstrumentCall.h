@@ -77,10 +77,9 @@ struct Instrument::Call {
     void ReplyNumber(double value);
 };
 
-// A number in a reply: the shortest decimal text, period as separator.
-inline QByteArray NumberReply(double value) {
-    return NumberText(value, QLocale::c()).toLatin1();
-}
+// A number in a reply: the shortest decimal text, period as separator; the
+// same text as NumberText(value, QLocale::c()).
+QByteArray NumberReply(double value);
 
 inline void Instrument::Call::ReplyNumber(double value) {
     if (Expect(0, 0)) {

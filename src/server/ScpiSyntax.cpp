@@ -16,8 +16,8 @@ bool IsBlank(char c) {
 }
 
 bool IsHeaderChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == ':' || c == '*' || c == '?';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == ':' || c == '*' || c == '?';
 }
 
 // The quote open after `c`, given the one open before it (0: none). A doubled
@@ -29,30 +29,119 @@ char QuoteAfter(char quote, char c) {
     return IsQuote(c) ? c : 0;
 }
 
-// Splits `text` at `separator` outside quotes. Pieces are not trimmed.
-QList<QByteArray> SplitOutsideQuotes(const QByteArray& text, char separator) {
-    QList<QByteArray> pieces;
-    QByteArray piece;
+// Calls `piece` with each part of `text` between the `separator`s that lie
+// outside quotes. Parts are not trimmed.
+template <typename Piece>
+void SplitOutsideQuotes(QByteArrayView text, char separator, Piece&& piece) {
+    qsizetype begin = 0;
     char quote = 0;
-    for (const char c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         if (quote == 0 && c == separator) {
-            pieces.append(piece);
-            piece.clear();
+            piece(text.sliced(begin, i - begin));
+            begin = i + 1;
             continue;
         }
         quote = QuoteAfter(quote, c);
-        piece.append(c);
     }
-    pieces.append(piece);
-    return pieces;
+    piece(text.sliced(begin));
 }
 
-bool QuotesBalanced(const QByteArray& text) {
+bool QuotesBalanced(QByteArrayView text) {
     char quote = 0;
     for (const char c : text) {
         quote = QuoteAfter(quote, c);
     }
     return quote == 0;
+}
+
+bool HasLowerCase(QByteArrayView text) {
+    for (const char c : text) {
+        if (c >= 'a' && c <= 'z') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// `text` as a QByteArray: sharing its bytes when `borrow` is set, else a copy.
+QByteArray Piece(QByteArrayView text, bool borrow) {
+    return borrow ? QByteArray::fromRawData(text.data(), text.size()) : text.toByteArray();
+}
+
+QByteArray UpperPiece(QByteArrayView text, bool borrow) {
+    return HasLowerCase(text) ? text.toByteArray().toUpper() : Piece(text, borrow);
+}
+
+void Parse(QByteArrayView text, bool borrow, MessageUnit& unit) {
+    const QByteArrayView trimmed = text.trimmed();
+    qsizetype end = 0;
+    while (end < trimmed.size() && !IsBlank(trimmed[end])) {
+        ++end;
+    }
+    QByteArrayView header = trimmed.first(end);
+    const QByteArrayView rest = trimmed.sliced(end).trimmed();
+    // Known before anything else, so that a query with a bad header still
+    // counts as a query and gets its (empty) reply line.
+    unit.query = header.endsWith('?');
+    for (const char c : header) {
+        if (!IsHeaderChar(c)) {
+            unit.error = -102;
+            return;
+        }
+    }
+    if (unit.query) {
+        header.chop(1);
+    }
+    if (header.contains('?') || header.isEmpty()) {
+        unit.error = -102;
+        return;
+    }
+    if (header.startsWith('*')) {
+        unit.common = true;
+        if (header.size() < 2 || header.contains(':') || header.sliced(1).contains('*')) {
+            unit.error = -102;
+            return;
+        }
+        unit.nodes.append(UpperPiece(header, borrow));
+    } else {
+        if (header.startsWith(':')) {
+            unit.absolute = true;
+            header = header.sliced(1);
+        }
+        bool bad = false;
+        SplitOutsideQuotes(header, ':', [&](QByteArrayView node) {
+            if (node.isEmpty() || node.contains('*')) {
+                bad = true;
+            } else if (!bad) {
+                unit.nodes.append(UpperPiece(node, borrow));
+            }
+        });
+        if (bad) {
+            unit.nodes.clear();
+            unit.error = -102;
+            return;
+        }
+    }
+    if (!rest.isEmpty()) {
+        if (!QuotesBalanced(rest)) {
+            unit.error = -102;
+            return;
+        }
+        bool bad = false;
+        SplitOutsideQuotes(rest, ',', [&](QByteArrayView piece) {
+            const QByteArrayView param = piece.trimmed();
+            if (param.isEmpty()) {
+                bad = true;
+            } else if (!bad) {
+                unit.params.append(Piece(param, borrow));
+            }
+        });
+        if (bad) {
+            unit.error = -102;
+            return;
+        }
+    }
 }
 
 std::optional<double> ParseBased(const QByteArray& digits, int base) {
@@ -66,88 +155,45 @@ std::optional<double> ParseBased(const QByteArray& digits, int base) {
 
 } // namespace
 
-QList<QByteArray> SplitUnits(const QByteArray& line) {
-    QList<QByteArray> units;
-    for (const QByteArray& piece : SplitOutsideQuotes(line, ';')) {
-        const QByteArray unit = piece.trimmed();
+void SplitUnitViews(QByteArrayView line, UnitViews& units) {
+    SplitOutsideQuotes(line, ';', [&units](QByteArrayView piece) {
+        const QByteArrayView unit = piece.trimmed();
         if (!unit.isEmpty()) {
             units.append(unit);
         }
+    });
+}
+
+QList<QByteArray> SplitUnits(const QByteArray& line) {
+    UnitViews views;
+    SplitUnitViews(line, views);
+    QList<QByteArray> units;
+    for (const QByteArrayView unit : views) {
+        units.append(unit.toByteArray());
     }
     return units;
 }
 
 MessageUnit ParseUnit(const QByteArray& text) {
     MessageUnit unit;
-    const QByteArray trimmed = text.trimmed();
-    qsizetype end = 0;
-    while (end < trimmed.size() && !IsBlank(trimmed[end])) {
-        ++end;
-    }
-    QByteArray header = trimmed.left(end);
-    const QByteArray rest = trimmed.mid(end).trimmed();
-    // Known before anything else, so that a query with a bad header still
-    // counts as a query and gets its (empty) reply line.
-    unit.query = header.endsWith('?');
-    for (const char c : header) {
-        if (!IsHeaderChar(c)) {
-            unit.error = -102;
-            return unit;
-        }
-    }
-    if (unit.query) {
-        header.chop(1);
-    }
-    if (header.contains('?') || header.isEmpty()) {
-        unit.error = -102;
-        return unit;
-    }
-    if (header.startsWith('*')) {
-        unit.common = true;
-        if (header.size() < 2 || header.indexOf(':') >= 0 || header.indexOf('*', 1) >= 0) {
-            unit.error = -102;
-            return unit;
-        }
-        unit.nodes.append(header.toUpper());
-    } else {
-        if (header.startsWith(':')) {
-            unit.absolute = true;
-            header.remove(0, 1);
-        }
-        for (const QByteArray& node : header.split(':')) {
-            if (node.isEmpty() || node.contains('*')) {
-                unit.error = -102;
-                return unit;
-            }
-            unit.nodes.append(node.toUpper());
-        }
-    }
-    if (!rest.isEmpty()) {
-        if (!QuotesBalanced(rest)) {
-            unit.error = -102;
-            return unit;
-        }
-        for (const QByteArray& piece : SplitOutsideQuotes(rest, ',')) {
-            const QByteArray param = piece.trimmed();
-            if (param.isEmpty()) {
-                unit.error = -102;
-                return unit;
-            }
-            unit.params.append(param);
-        }
-    }
+    Parse(text, false, unit);
     return unit;
 }
 
-bool MatchesMnemonic(const QByteArray& node, const char* mnemonic) {
-    const QByteArray longForm = QByteArray(mnemonic).toUpper();
-    QByteArray shortForm;
-    for (const char* c = mnemonic; *c != '\0'; ++c) {
-        if ((*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') || *c == '*') {
-            shortForm.append(*c);
+void ParseUnitBorrowed(QByteArrayView text, MessageUnit& unit) {
+    Parse(text, true, unit);
+}
+
+Mnemonic::Mnemonic(const QByteArray& mnemonic) : longForm(mnemonic.toUpper()) {
+    for (const char c : mnemonic) {
+        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '*') {
+            shortForm.append(c);
         }
     }
-    return node == longForm || node == shortForm;
+}
+
+bool MatchesMnemonic(const QByteArray& node, const char* mnemonic) {
+    return Mnemonic(QByteArray(mnemonic)).Matches(node);
 }
 
 std::optional<QByteArray> Unquote(const QByteArray& param) {
@@ -188,7 +234,8 @@ std::optional<Number> ParseNumber(const QByteArray& param, Suffix suffix, int& e
     }
     if (word.startsWith('#') && word.size() > 2) {
         const int base = word[1] == 'H' ? 16 : word[1] == 'Q' ? 8 : word[1] == 'B' ? 2 : 0;
-        const std::optional<double> value = base != 0 ? ParseBased(word.mid(2), base) : std::nullopt;
+        const std::optional<double> value =
+            base != 0 ? ParseBased(word.mid(2), base) : std::nullopt;
         if (!value) {
             error = -104;
             return std::nullopt;
@@ -196,8 +243,8 @@ std::optional<Number> ParseNumber(const QByteArray& param, Suffix suffix, int& e
         number.value = *value;
         return number;
     }
-    static const QRegularExpression form(QStringLiteral(
-        R"(^([+-]?(?:\d+\.?\d*|\.\d+)(?:E\s*[+-]?\d+)?)\s*([A-Z]*)$)"));
+    static const QRegularExpression form(
+        QStringLiteral(R"(^([+-]?(?:\d+\.?\d*|\.\d+)(?:E\s*[+-]?\d+)?)\s*([A-Z]*)$)"));
     const QRegularExpressionMatch match = form.match(QString::fromLatin1(word));
     if (!match.hasMatch()) {
         error = -104;

@@ -6,7 +6,9 @@
 // knows a command.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
+#include <QVarLengthArray>
 #include <optional>
 
 namespace scpi {
@@ -28,9 +30,25 @@ QList<QByteArray> SplitUnits(const QByteArray& line);
 // Splits one unit into header and parameters.
 MessageUnit ParseUnit(const QByteArray& text);
 
+// What the server runs every line through: the same splits, without copying.
+// The units are views into `line`; the nodes and parameters of a borrowed
+// unit share the bytes of its text (QByteArray::fromRawData) unless they had
+// to be changed, so they are valid only while that text is.
+using UnitViews = QVarLengthArray<QByteArrayView, 4>;
+void SplitUnitViews(QByteArrayView line, UnitViews& units);
+void ParseUnitBorrowed(QByteArrayView text, MessageUnit& unit);
+
 // True when a header node as typed matches a mnemonic written with its short
 // form in capitals ("ATTenuation" matches "ATT" and "ATTENUATION").
 bool MatchesMnemonic(const QByteArray& node, const char* mnemonic);
+
+// A mnemonic's two spellings, worked out once for a command table.
+struct Mnemonic {
+    explicit Mnemonic(const QByteArray& mnemonic);
+    bool Matches(const QByteArray& node) const { return node == longForm || node == shortForm; }
+    QByteArray longForm;  // upper case
+    QByteArray shortForm; // its capitals
+};
 
 // A quoted string parameter without its quotes (doubled quotes made single);
 // nullopt when `param` is not a quoted string.
