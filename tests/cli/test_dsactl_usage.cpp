@@ -9,6 +9,15 @@
 class DsactlUsageTest : public QObject {
     Q_OBJECT
 
+    // Runs in `folder`, on a machine whose kernel lists no parallel port.
+    static DsactlOptions InFolderWithoutPorts(const QTemporaryDir& folder) {
+        DsactlOptions options;
+        options.workingDirectory = folder.path();
+        options.environment.insert(QStringLiteral("DSACTL_TEST_PROC_PARPORT"),
+                                   folder.filePath(QStringLiteral("none")));
+        return options;
+    }
+
 private slots:
     void badInputFails_data() {
         QTest::addColumn<QStringList>("arguments");
@@ -136,10 +145,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("278\r\n");
         file.close();
-        DsactlOptions options;
-        options.workingDirectory = folder.path();
-        options.environment.insert(QStringLiteral("DSACTL_TEST_PROC_PARPORT"),
-                                   folder.filePath(QStringLiteral("none")));
+        DsactlOptions options = InFolderWithoutPorts(folder);
         const DsactlResult unlisted = RunDsactl({"set", "--model", "5", "--db", "7"}, options);
         QCOMPARE(unlisted.status, 69);
         QVERIFY2(unlisted.err.startsWith("dsactl set: no parallel port at 278; the kernel lists: "
@@ -197,10 +203,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("278\r\n");
         file.close();
-        DsactlOptions options;
-        options.workingDirectory = folder.path();
-        options.environment.insert(QStringLiteral("DSACTL_TEST_PROC_PARPORT"),
-                                   folder.filePath(QStringLiteral("none")));
+        const DsactlOptions options = InFolderWithoutPorts(folder);
         const DsactlResult result = RunDsactl(arguments + QStringList{"--port", "3bc"}, options);
         QCOMPARE(result.status, 69);
         const QByteArray expected = "dsactl " + arguments.first().toLatin1() +

@@ -78,6 +78,24 @@ class ServerTestCase(unittest.TestCase):
     def assertRunning(self):
         self.assertIsNone(self.server.poll(), "the server has ended")
 
+    def stall(self):
+        """Sends queries for 2 s and never reads a reply (each 9-byte query has
+        a reply of about 360 bytes); returns how many bytes the server took."""
+        stalled = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        stalled.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+        stalled.connect(("127.0.0.1", self.port))
+        self.addCleanup(stalled.close)
+        stalled.setblocking(False)
+        burst = b"MOD:CAT?\n" * 2000
+        sent = 0
+        deadline = time.monotonic() + 2
+        while time.monotonic() < deadline:
+            try:
+                sent += stalled.send(burst)
+            except BlockingIOError:
+                time.sleep(0.01)
+        return sent
+
     def resident_bytes(self):
         with open("/proc/%d/status" % self.server.pid) as status:
             for line in status:
@@ -96,21 +114,8 @@ class Memory(ServerTestCase):
         return environment
 
     def test_a_client_that_never_reads_costs_bounded_memory(self):
-        stalled = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-        stalled.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
-        stalled.connect(("127.0.0.1", self.port))
-        self.addCleanup(stalled.close)
-        stalled.setblocking(False)
-        # Each 9-byte query has a reply of about 360 bytes.
-        burst = b"MOD:CAT?\n" * 2000
         before = self.resident_bytes()
-        sent = 0
-        deadline = time.monotonic() + 2
-        while time.monotonic() < deadline:
-            try:
-                sent += stalled.send(burst)
-            except BlockingIOError:
-                time.sleep(0.01)
+        sent = self.stall()
         # The server stops reading from the client once 64 KiB of replies wait,
         # instead of queueing replies without end.
         grown = self.resident_bytes() - before
@@ -324,21 +329,7 @@ class Clients(ServerTestCase):
         self.assertEqual(inst.query("MOD?;ATT?"), '0,"";0')
 
     def test_stalled_client_does_not_block_the_others(self):
-        stalled = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-        stalled.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
-        stalled.connect(("127.0.0.1", self.port))
-        self.addCleanup(stalled.close)
-        stalled.setblocking(False)
-        burst = b"MOD:CAT?\n" * 2000
-        sent = 0
-        deadline = time.monotonic() + 2
-        # Send queries and never read a reply, until the server stops taking them.
-        while time.monotonic() < deadline:
-            try:
-                sent += stalled.send(burst)
-            except BlockingIOError:
-                time.sleep(0.01)
-        self.assertGreater(sent, 0)
+        self.assertGreater(self.stall(), 0)
         # Each query would time out if the stalled client held the server.
         inst = self.open()
         for _ in range(20):

@@ -87,8 +87,10 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
     return next(fd, data, size);
 }
 
-extern "C" int fsync(int fd) {
-    static const auto next = Next<int (*)(int)>("fsync");
+namespace {
+
+// fsync and fdatasync: the kill point, then the "fsync" fault, on the address file.
+int SyncFaulting(int fd, int (*next)(int)) {
     if (IsAddressFile(fd)) {
         KillIfChosen();
     }
@@ -99,16 +101,16 @@ extern "C" int fsync(int fd) {
     return next(fd);
 }
 
+} // namespace
+
+extern "C" int fsync(int fd) {
+    static const auto next = Next<int (*)(int)>("fsync");
+    return SyncFaulting(fd, next);
+}
+
 extern "C" int fdatasync(int fd) {
     static const auto next = Next<int (*)(int)>("fdatasync");
-    if (IsAddressFile(fd)) {
-        KillIfChosen();
-    }
-    if (FaultIs("fsync") && IsAddressFile(fd)) {
-        errno = ENOSPC;
-        return -1;
-    }
-    return next(fd);
+    return SyncFaulting(fd, next);
 }
 
 // open and open64 are one call on 64-bit systems, but either name may be used.
