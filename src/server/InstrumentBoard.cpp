@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/BoardReadout.h"
 #include "core/ControlWord.h"
 #include "port/SimulatedBoard.h"
 #include "server/InstrumentCall.h"
@@ -183,9 +184,9 @@ void Instrument::LatchedQuery(Call& call) {
     }
     const BoardDecoder& board = options_.simulated->Board();
     const QByteArray which = call.unit.params[0].toUpper();
-    ControlWord word = 0;
+    DeviceReadout readout;
     if (MatchesMnemonic(which, "PARallel")) {
-        word = WordOfParallelLines(board.ParallelDevice().value);
+        readout = ParallelDeviceReadout(board, *model);
     } else {
         int error = 0;
         const std::optional<Number> number = ParseNumber(which, Suffix::None, error);
@@ -198,7 +199,7 @@ void Instrument::LatchedQuery(Call& call) {
             call.Fail(kDataOutOfRange, QStringLiteral("LE lines are 1 to %1").arg(kLeLineCount));
             return;
         }
-        word = board.SerialDevice(static_cast<int>(le)).value;
+        readout = SerialDeviceReadout(board, static_cast<int>(le), *model);
     }
-    call.reply = NumberReply(AttenuationOf(*model, word)) + ',' + QByteArray::number(word);
+    call.reply = NumberReply(readout.db) + ',' + QByteArray::number(readout.word);
 }
