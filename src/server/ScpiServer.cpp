@@ -9,6 +9,20 @@
 ScpiServer::ScpiServer(Instrument& instrument, QObject* parent)
     : QObject(parent), instrument_(instrument), listener_(new QTcpServer(this)) {
     connect(listener_, &QTcpServer::newConnection, this, &ScpiServer::Accept);
+    // Refusals held back are reported once their second is over.
+    logFlush_.setSingleShot(true);
+    connect(&logFlush_, &QTimer::timeout, this,
+            [this] { Log(refusals_.Flush(LogLimit::Clock::now())); });
+}
+
+void ScpiServer::Log(const QStringList& lines) {
+    for (const QString& line : lines) {
+        std::fprintf(stderr, "dsactl serve: %s\n", qPrintable(line));
+    }
+    std::fflush(stderr);
+    if (refusals_.Holding() && !logFlush_.isActive()) {
+        logFlush_.start(1100);
+    }
 }
 
 bool ScpiServer::Listen(const QHostAddress& address, quint16 port, QString& error,
@@ -33,15 +47,16 @@ void ScpiServer::Close() {
 }
 
 int ScpiServer::ClientCount() const {
-    return static_cast<int>(
-        findChildren<ClientConnection*>(Qt::FindDirectChildrenOnly).size());
+    return static_cast<int>(findChildren<ClientConnection*>(Qt::FindDirectChildrenOnly).size());
 }
 
 void ScpiServer::Accept() {
     while (QTcpSocket* socket = listener_->nextPendingConnection()) {
         if (ClientCount() >= kMostClients) {
-            std::fprintf(stderr, "dsactl serve: refused a client from %s: %d clients connected\n",
-                         qPrintable(socket->peerAddress().toString()), kMostClients);
+            Log(refusals_.Offer(QStringLiteral("refused a client from %1: %2 clients connected")
+                                    .arg(socket->peerAddress().toString())
+                                    .arg(kMostClients),
+                                LogLimit::Clock::now()));
             socket->abort();
             socket->deleteLater();
             continue;

@@ -8,12 +8,17 @@
 // client that stops reading its replies is no longer served once 64 KiB of
 // them wait to be sent (and, since the server then stops reading from it,
 // its own sending blocks); the others go on. A client that goes away mid-line
-// or mid-sweep leaves the server and any sweep running.
+// or mid-sweep leaves the server and any sweep running. A client refused
+// because 32 are connected is named on standard error at most once a second.
 
-#include <QHostAddress>
 #include <QAbstractSocket>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include "server/LogLimit.h"
 
 class Instrument;
 class QTcpServer;
@@ -38,7 +43,12 @@ public:
 
 private:
     void Accept();
+    // Prints `lines` on standard error, and makes sure that what is held back
+    // is reported later.
+    void Log(const QStringList& lines);
 
     Instrument& instrument_;
     QTcpServer* listener_;
+    LogLimit refusals_;
+    QTimer logFlush_;
 };

@@ -124,6 +124,36 @@ class Memory(ServerTestCase):
         self.assertRunning()
 
 
+class Log(ServerTestCase):
+    def test_refused_clients_cannot_flood_the_log(self):
+        held = [self.raw() for _ in range(32)]
+        for sock in held:
+            sock.sendall(b"*OPC?\n")
+            self.assertEqual(sock.recv(10), b"1\n")
+        for _ in range(300):
+            try:
+                extra = socket.create_connection(("127.0.0.1", self.port), timeout=3)
+                extra.recv(10)
+                extra.close()
+            except OSError:
+                pass
+        # What was held back is reported once its second is over.
+        time.sleep(1.5)
+        self.server.send_signal(signal.SIGTERM)
+        _, rest = self.server.communicate(timeout=10)
+        refused = [line for line in rest.splitlines() if "refused a client" in line]
+        self.assertGreaterEqual(len(refused), 2, rest)
+        self.assertLessEqual(len(refused), 6, rest)
+        self.assertEqual(refused[0],
+                         "dsactl serve: refused a client from 127.0.0.1: 32 clients connected")
+        # Every refusal is there: a line of its own, or counted in a summary.
+        counted = 0
+        for line in refused:
+            found = re.search(r"\((\d+) such lines held back in the last second\)$", line)
+            counted += int(found.group(1)) if found else 1
+        self.assertEqual(counted, 300, rest)
+
+
 class Stopping(ServerTestCase):
     def test_every_stop_signal_ends_the_server_cleanly(self):
         # SIGTERM is what every other test stops the server with.
