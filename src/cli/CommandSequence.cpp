@@ -1,6 +1,7 @@
 // dsactl sweep and dsactl hop: timed sequences of values on absolute deadlines,
 // ended cleanly by Ctrl+C or SIGTERM after the step under way, optionally
 // parking the device at a chosen value.
+#include <QLocale>
 #include <csignal>
 
 #include "cli/BoardLink.h"
@@ -108,6 +109,24 @@ QJsonObject LoadJson(const ModelProfile& model, const LoadReport& report) {
     return object;
 }
 
+qint64 MicrosecondsOf(std::chrono::nanoseconds duration) {
+    return std::chrono::duration_cast<std::chrono::microseconds>(duration).count();
+}
+
+QString MillisecondsText(std::chrono::nanoseconds duration) {
+    return QLocale().toString(static_cast<double>(duration.count()) / 1e6, 'f', 1) +
+           QStringLiteral(" ms");
+}
+
+// "sweep: 3 steps late, at most 2.1 ms; the run slipped 4.0 ms"
+QString LatenessText(const QString& name, const SequenceLateness& lateness) {
+    return QStringLiteral("%1: %2 late, at most %3; the run slipped %4")
+        .arg(name,
+             lateness.lateSteps == 1 ? QStringLiteral("1 step")
+                                     : QStringLiteral("%1 steps").arg(lateness.lateSteps),
+             MillisecondsText(lateness.most), MillisecondsText(lateness.slip));
+}
+
 int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
     const ModelProfile& model = ModelOption(command);
     const int le = LeOption(command, model);
@@ -149,36 +168,41 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
     int unverified = 0;
     Clock::time_point start;
     Clock::time_point lastProgress;
-    const SequenceEnd end = RunSequence(plan, stop, [&](const SequenceStep& step) {
-        if (step.number == 0) {
-            start = step.planned;
-        }
-        const LoadReport report = link.Load(words[step.index]);
-        ++loads;
-        if (!report.verified) {
-            ++unverified;
-        }
-        if (json) {
-            QJsonObject object = LoadJson(model, report);
-            object.insert(QStringLiteral("step"), static_cast<qint64>(step.number));
-            object.insert(QStringLiteral("cycle"), static_cast<qint64>(step.cycle));
-            object.insert(QStringLiteral("planned_us"), MicrosecondsBetween(start, step.planned));
-            object.insert(QStringLiteral("actual_us"), MicrosecondsBetween(start, step.actual));
-            PrintJsonLine(object);
-        } else {
-            PrintLatched(report);
-        }
-        const auto now = Clock::now();
-        if (progress && (step.number == 0 || now - lastProgress >= kProgressInterval)) {
-            lastProgress = now;
-            PrintProgress(QStringLiteral("%1: step %2%3, %4 dB")
-                              .arg(command.Name())
-                              .arg(step.number + 1)
-                              .arg(total == 0 ? QString() : QStringLiteral(" of %1").arg(total))
-                              .arg(DbText(step.db)));
-        }
-        return true;
-    });
+    SequenceLateness lateness;
+    const SequenceEnd end = RunSequence(
+        plan, stop,
+        [&](const SequenceStep& step) {
+            if (step.number == 0) {
+                start = step.planned;
+            }
+            const LoadReport report = link.Load(words[step.index]);
+            ++loads;
+            if (!report.verified) {
+                ++unverified;
+            }
+            if (json) {
+                QJsonObject object = LoadJson(model, report);
+                object.insert(QStringLiteral("step"), static_cast<qint64>(step.number));
+                object.insert(QStringLiteral("cycle"), static_cast<qint64>(step.cycle));
+                object.insert(QStringLiteral("planned_us"),
+                              MicrosecondsBetween(start, step.planned));
+                object.insert(QStringLiteral("actual_us"), MicrosecondsBetween(start, step.actual));
+                PrintJsonLine(object);
+            } else {
+                PrintLatched(report);
+            }
+            const auto now = Clock::now();
+            if (progress && (step.number == 0 || now - lastProgress >= kProgressInterval)) {
+                lastProgress = now;
+                PrintProgress(QStringLiteral("%1: step %2%3, %4 dB")
+                                  .arg(command.Name())
+                                  .arg(step.number + 1)
+                                  .arg(total == 0 ? QString() : QStringLiteral(" of %1").arg(total))
+                                  .arg(DbText(step.db)));
+            }
+            return true;
+        },
+        &lateness);
     EndProgress();
 
     const bool stopped = end == SequenceEnd::Stopped;
@@ -199,11 +223,17 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
             {QStringLiteral("unverified"), unverified},
             {QStringLiteral("signal"), stopped ? QJsonValue(signal) : QJsonValue(QJsonValue::Null)},
             {QStringLiteral("on_stop"),
-             parked ? QJsonValue(LoadJson(model, *parked)) : QJsonValue(QJsonValue::Null)}};
+             parked ? QJsonValue(LoadJson(model, *parked)) : QJsonValue(QJsonValue::Null)},
+            {QStringLiteral("late_steps"), static_cast<qint64>(lateness.lateSteps)},
+            {QStringLiteral("most_late_us"), MicrosecondsOf(lateness.most)},
+            {QStringLiteral("slip_us"), MicrosecondsOf(lateness.slip)}};
         PrintJsonLine(summary);
     } else {
         if (parked) {
             PrintLatched(*parked);
+        }
+        if (lateness.lateSteps > 0) {
+            PrintLine(LatenessText(command.Name(), lateness));
         }
         QString line = QStringLiteral("%1: %2 after %3 steps")
                            .arg(command.Name(), stopped ? QStringLiteral("stopped by ") + signal

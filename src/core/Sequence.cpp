@@ -1,5 +1,6 @@
 #include "core/Sequence.h"
 
+#include <algorithm>
 #include <cmath>
 #include <thread>
 #include <utility>
@@ -13,8 +14,14 @@ constexpr std::chrono::milliseconds kLongestSleep{20};
 // A decimal step such as 0.1 does not add up exactly; a value this close to
 // `to` still counts as reaching it.
 constexpr double kRelativeSlack = 1e-9;
+// The most a step may be late before the run slips.
+constexpr std::chrono::microseconds kMostTolerance{500};
 
 } // namespace
+
+std::chrono::nanoseconds LatenessTolerance(std::chrono::nanoseconds dwell) {
+    return std::min<std::chrono::nanoseconds>(dwell / 10, kMostTolerance);
+}
 
 std::optional<std::vector<double>> SweepValues(double from, double to, double step,
                                                std::size_t maxPoints) {
@@ -66,6 +73,18 @@ bool SequenceCursor::AtEnd() const {
     return plan_.values.empty() || (plan_.repeat != 0 && step_.cycle >= plan_.repeat);
 }
 
+void SequenceCursor::Started(std::chrono::steady_clock::time_point actual) {
+    const auto late = actual - step_.planned;
+    if (late <= LatenessTolerance(plan_.dwell)) {
+        return;
+    }
+    ++lateness_.lateSteps;
+    lateness_.most = std::max<std::chrono::nanoseconds>(lateness_.most, late);
+    lateness_.slip += late;
+    start_ += late;
+    step_.planned += late;
+}
+
 void SequenceCursor::Advance() {
     if (AtEnd()) {
         return;
@@ -90,21 +109,30 @@ std::chrono::steady_clock::time_point SequenceCursor::End() const {
 }
 
 SequenceEnd RunSequence(const SequencePlan& plan, const std::atomic<bool>& stop,
-                        const std::function<bool(const SequenceStep&)>& onStep) {
+                        const std::function<bool(const SequenceStep&)>& onStep,
+                        SequenceLateness* lateness) {
     if (plan.values.empty()) {
         return SequenceEnd::Completed;
     }
     SequenceCursor cursor(plan, std::chrono::steady_clock::now());
-    for (; !cursor.AtEnd(); cursor.Advance()) {
-        SequenceStep step = cursor.Step();
-        if (!WaitUntil(step.planned, stop)) {
-            return SequenceEnd::Stopped;
+    const auto end = [&](SequenceEnd how) {
+        if (lateness != nullptr) {
+            *lateness = cursor.Lateness();
         }
-        step.actual = std::chrono::steady_clock::now();
+        return how;
+    };
+    for (; !cursor.AtEnd(); cursor.Advance()) {
+        if (!WaitUntil(cursor.Step().planned, stop)) {
+            return end(SequenceEnd::Stopped);
+        }
+        const auto actual = std::chrono::steady_clock::now();
+        cursor.Started(actual);
+        SequenceStep step = cursor.Step();
+        step.actual = actual;
         if (!onStep(step)) {
-            return SequenceEnd::Failed;
+            return end(SequenceEnd::Failed);
         }
     }
     // The last value keeps its dwell before the run counts as done.
-    return WaitUntil(cursor.End(), stop) ? SequenceEnd::Completed : SequenceEnd::Stopped;
+    return end(WaitUntil(cursor.End(), stop) ? SequenceEnd::Completed : SequenceEnd::Stopped);
 }

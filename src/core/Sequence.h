@@ -2,7 +2,11 @@
 // Timed sequences of attenuation values (a sweep from one value to another, or a
 // list to hop through) and the clock that runs them: step n of the run starts at
 // start + n * dwell, an absolute deadline, so a long run never drifts however
-// long each Load takes. Shared by the command line and the instrument server.
+// long each Load takes. A step that starts later than its deadline by more than
+// the tolerance (a tenth of the dwell, at most 0.5 ms) moves every later
+// deadline by its lateness: the run slips, and no step ever follows the one
+// before sooner than the dwell less the tolerance. Shared by the command line
+// and the instrument server.
 
 #include <atomic>
 #include <chrono>
@@ -36,6 +40,17 @@ struct SequencePlan {
 
 enum class SequenceEnd { Completed, Stopped, Failed };
 
+// How late the steps of a run started, and how far its schedule slipped.
+struct SequenceLateness {
+    std::size_t lateSteps = 0;        // steps later than the tolerance
+    std::chrono::nanoseconds most{0}; // the largest lateness of a late step
+    std::chrono::nanoseconds slip{0}; // how far the last deadline moved
+};
+
+// How late a step may start before the run slips: a tenth of the dwell, at
+// most 0.5 ms.
+std::chrono::nanoseconds LatenessTolerance(std::chrono::nanoseconds dwell);
+
 // Walks a plan one step at a time without waiting, for a caller that keeps its
 // own clock (the instrument server runs its steps from an event loop). Step n
 // is due at start + n * dwell, the same deadlines RunSequence waits for.
@@ -49,7 +64,12 @@ public:
     // The step under the cursor: number, index, cycle, value and its deadline.
     // Only while not AtEnd().
     const SequenceStep& Step() const { return step_; }
+    // The step under the cursor started at `actual`: later than its deadline by
+    // more than the tolerance, it counts as late and every later deadline moves
+    // by its lateness.
+    void Started(std::chrono::steady_clock::time_point actual);
     void Advance();
+    const SequenceLateness& Lateness() const { return lateness_; }
     // When the run counts as done once AtEnd(): the last value has kept its dwell.
     std::chrono::steady_clock::time_point End() const;
 
@@ -57,16 +77,19 @@ private:
     void Place();
 
     SequencePlan plan_;
-    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point start_; // moved on by each slip
     SequenceStep step_;
+    SequenceLateness lateness_;
 };
 
 // Runs `plan`: waits for each step's deadline, then calls `onStep`, which loads
 // the value and returns false to end the run (a failed Load). `stop` is looked
 // at while waiting and between steps: once set, the run ends after the step
-// under way, with Stopped. The first step starts at once.
+// under way, with Stopped. The first step starts at once. `lateness`, when
+// given, receives how late the steps were.
 SequenceEnd RunSequence(const SequencePlan& plan, const std::atomic<bool>& stop,
-                        const std::function<bool(const SequenceStep&)>& onStep);
+                        const std::function<bool(const SequenceStep&)>& onStep,
+                        SequenceLateness* lateness = nullptr);
 
 // Waits until `deadline` on the steady clock: sleeps while it is far, then spins
 // for the last stretch, which the system's sleep cannot hit to the microsecond.

@@ -124,6 +124,7 @@ std::vector<Command> CommandTable::Build() {
             {"SWEep:COUNt", true, false, &I::SweepCountQuery, {}},
             {"SWEep:POINts", true, false, &I::SweepPointsQuery, {}},
             {"SWEep:STATe", true, false, &I::SweepStateQuery, {}},
+            {"SWEep:LATE", true, false, &I::SweepLateQuery, {}},
             {"INITiate[:IMMediate]", false, false, &I::Initiate, {}},
             {"ABORt", false, false, &I::Abort, {}},
             {"BOARD:LATChed", true, false, &I::LatchedQuery, {}},

@@ -128,6 +128,7 @@ private:
     void SweepCountQuery(Call& call);
     void SweepPointsQuery(Call& call);
     void SweepStateQuery(Call& call);
+    void SweepLateQuery(Call& call);
     void Initiate(Call& call);
     void Abort(Call& call);
     void SetPort(Call& call);

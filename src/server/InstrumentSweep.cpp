@@ -210,6 +210,20 @@ void Instrument::SweepStateQuery(Call& call) {
     }
 }
 
+// How late the steps of the sweep under way, or of the last one, were: the
+// number of late steps, the largest lateness and the slip, both in seconds.
+void Instrument::SweepLateQuery(Call& call) {
+    if (!call.Expect(0, 0)) {
+        return;
+    }
+    const SequenceLateness& lateness = clock_->Lateness();
+    const auto seconds = [](std::chrono::nanoseconds duration) {
+        return NumberReply(static_cast<double>(duration.count()) / 1e9);
+    };
+    call.reply = QByteArray::number(static_cast<qulonglong>(lateness.lateSteps)) + ',' +
+                 seconds(lateness.most) + ',' + seconds(lateness.slip);
+}
+
 void Instrument::Initiate(Call& call) {
     if (!call.Expect(0, 0)) {
         return;

@@ -23,6 +23,7 @@ void SweepClock::Start(const SequencePlan& plan, StepHandler onStep, EndHandler 
     onStep_ = std::move(onStep);
     onEnd_ = std::move(onEnd);
     cursor_.emplace(plan, Clock::now());
+    lateness_ = {};
     Fire();
 }
 
@@ -49,8 +50,11 @@ void SweepClock::Fire() {
         Finish(SequenceEnd::Completed);
         return;
     }
+    const Clock::time_point actual = Clock::now();
+    cursor_->Started(actual);
+    lateness_ = cursor_->Lateness();
     SequenceStep step = cursor_->Step();
-    step.actual = Clock::now();
+    step.actual = actual;
     if (!onStep_(step)) {
         Finish(SequenceEnd::Failed);
         return;

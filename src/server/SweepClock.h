@@ -5,7 +5,8 @@
 // step then reaches the board from one thread, so a step can never fall in the
 // middle of a client's transfer and the board session needs no lock. The cost
 // is a short spin: the timer is armed for about a millisecond before each
-// step's deadline (start + n * dwell, absolute, so the run never drifts) and
+// step's deadline (start + n * dwell, absolute, so the run never drifts; a
+// late step moves the later deadlines, see core/Sequence.h) and
 // the last stretch is waited out with the core's WaitUntil, which holds the
 // loop for at most that millisecond. Clients are served between steps.
 
@@ -34,6 +35,8 @@ public:
     // Ends the run; no step is under way whenever the event loop runs this.
     void Abort();
     bool Running() const { return cursor_.has_value(); }
+    // How late the steps of the run under way, or of the last run, were.
+    const SequenceLateness& Lateness() const { return lateness_; }
 
 private:
     void Fire();
@@ -44,6 +47,7 @@ private:
     std::atomic<bool> never_{false};
     QTimer timer_;
     std::optional<SequenceCursor> cursor_;
+    SequenceLateness lateness_;
     StepHandler onStep_;
     EndHandler onEnd_;
 };

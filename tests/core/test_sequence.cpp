@@ -21,12 +21,14 @@ private slots:
         QTest::addColumn<QList<double>>("expected");
         QTest::newRow("up") << 0.0 << 3.0 << 1.0 << QList<double>{0, 1, 2, 3};
         QTest::newRow("down") << 3.0 << 0.0 << 1.0 << QList<double>{3, 2, 1, 0};
-        QTest::newRow("quarter steps") << 0.0 << 1.0 << 0.25 << QList<double>{0, 0.25, 0.5, 0.75, 1};
+        QTest::newRow("quarter steps")
+            << 0.0 << 1.0 << 0.25 << QList<double>{0, 0.25, 0.5, 0.75, 1};
         QTest::newRow("step past the end") << 0.0 << 1.0 << 0.3 << QList<double>{0, 0.3, 0.6, 0.9};
         QTest::newRow("one value") << 7.0 << 7.0 << 0.5 << QList<double>{7};
         // 0.1 does not add up exactly in binary; the run still ends on 1.
-        QTest::newRow("decimal step") << 0.0 << 1.0 << 0.1
-                                      << QList<double>{0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1};
+        QTest::newRow("decimal step")
+            << 0.0 << 1.0 << 0.1
+            << QList<double>{0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1};
     }
 
     void sweepValues() {
@@ -74,19 +76,34 @@ private slots:
         }
     }
 
-    void aSlowStepDoesNotShiftLaterDeadlines() {
+    // A step that overran its dwell makes the run slip: the next steps keep
+    // their dwell instead of following at once, and the lateness is reported.
+    void aSlowStepMakesTheRunSlip() {
         SequencePlan plan{{1, 2, 3, 4}, 3ms, 1};
         std::atomic<bool> stop{false};
         std::vector<SequenceStep> steps;
-        RunSequence(plan, stop, [&](const SequenceStep& step) {
-            steps.push_back(step);
-            if (step.number == 1) {
-                std::this_thread::sleep_for(10ms); // overruns two dwells
-            }
-            return true;
-        });
+        SequenceLateness lateness;
+        RunSequence(
+            plan, stop,
+            [&](const SequenceStep& step) {
+                steps.push_back(step);
+                if (step.number == 1) {
+                    std::this_thread::sleep_for(10ms); // overruns two dwells
+                }
+                return true;
+            },
+            &lateness);
         QCOMPARE(steps.size(), std::size_t{4});
-        QCOMPARE(steps[3].planned - steps[0].planned, 9ms);
+        const auto tolerance = LatenessTolerance(3ms);
+        QCOMPARE(tolerance, std::chrono::nanoseconds(300us));
+        QVERIFY(steps[2].actual - steps[1].actual >= 10ms);
+        QVERIFY(steps[3].actual - steps[2].actual >= 3ms - tolerance);
+        // Between slips the deadlines stay a dwell apart, from the moved start.
+        QVERIFY(steps[3].planned - steps[2].planned >= 3ms);
+        QVERIFY(lateness.lateSteps >= 1);
+        QVERIFY(lateness.most >= 6ms);
+        QCOMPARE(lateness.slip,
+                 std::chrono::nanoseconds(steps[3].planned - steps[0].planned - 9ms));
     }
 
     void stopEndsAfterTheStepUnderWay() {
@@ -107,9 +124,8 @@ private slots:
         SequencePlan plan{{1, 2, 3}, 0ms, 1};
         std::atomic<bool> stop{false};
         int calls = 0;
-        const SequenceEnd end = RunSequence(plan, stop, [&](const SequenceStep&) {
-            return ++calls < 2;
-        });
+        const SequenceEnd end =
+            RunSequence(plan, stop, [&](const SequenceStep&) { return ++calls < 2; });
         QCOMPARE(end, SequenceEnd::Failed);
         QCOMPARE(calls, 2);
     }

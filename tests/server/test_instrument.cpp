@@ -332,6 +332,31 @@ private slots:
         QCOMPARE(h.Serial(1).loads, 2);
     }
 
+    // A server that could not run for a while (its event loop held here, as a
+    // stopped process or a swap storm would) takes up its sweep where it was:
+    // one step, then the dwell again, not the steps that fell due meanwhile.
+    void aHeldSweepSlipsInsteadOfCatchingUp() {
+        InstrumentHarness h;
+        h.Run("MOD 5;SWE:STAR 0;STOP 10;STEP 0.5;DWEL 10MS;COUN 1;INIT");
+        QTRY_VERIFY_WITH_TIMEOUT(h.Serial(1).loads >= 3, 5000);
+        QTest::qSleep(300); // 30 dwells
+        const int before = h.Serial(1).loads;
+        QTest::qWait(4);
+        QVERIFY2(h.Serial(1).loads <= before + 1,
+                 qPrintable(QStringLiteral("%1 loads in 4 ms").arg(h.Serial(1).loads - before)));
+        QTRY_COMPARE_WITH_TIMEOUT(h.Ask("SWE:STAT?"), QByteArray("0"), 10000);
+        QCOMPARE(h.Serial(1).loads, 21);
+        const QList<QByteArray> late = h.Ask("SWE:LATE?").split(',');
+        QCOMPARE(late.size(), 3);
+        QVERIFY(late[0].toInt() >= 1);
+        QVERIFY2(late[1].toDouble() >= 0.25, late[1].constData());
+        QVERIFY(late[2].toDouble() >= late[1].toDouble());
+        // The figures start again with each INITiate.
+        h.Run("SWE:STAR 0;STOP 0.5;STEP 0.5;DWEL 100MS;:INIT");
+        QCOMPARE(h.Ask("SWE:LATE?").split(',').first(), QByteArray("0"));
+        h.Run("ABOR");
+    }
+
     void linearSweepSteps() {
         InstrumentHarness h;
         h.Run("MOD 5;SWE:STAR 4;STOP 1;STEP 1.5;DWEL 1MS;:INIT");
