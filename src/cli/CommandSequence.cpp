@@ -35,6 +35,11 @@ void AddSequenceOptions(Subcommand& command) {
         {QStringLiteral("forever"), QStringLiteral("Run through the values until stopped (Ctrl+C, "
                                                    "SIGTERM or SIGHUP).")});
     AddLeOption(command);
+    command.AddOption({QStringLiteral("max-late"),
+                       QStringLiteral("End the run, with exit status 3, when a step would start "
+                                      "later than T after its deadline (the step is not loaded): "
+                                      "for measurements that must not take a point late."),
+                       QStringLiteral("T")});
     command.AddOption({QStringLiteral("on-stop"),
                        QStringLiteral("When stopped by Ctrl+C, SIGTERM or SIGHUP, set this "
                                       "attenuation in dB before ending (for example the "
@@ -127,19 +132,29 @@ QString LatenessText(const QString& name, const SequenceLateness& lateness) {
              MillisecondsText(lateness.most), MillisecondsText(lateness.slip));
 }
 
+// The duration given with option `name`. Throws CommandFailure (bad usage).
+std::chrono::nanoseconds DurationOption(const QString& text, const QString& name) {
+    const std::optional<std::chrono::nanoseconds> duration = ParseDwell(text);
+    if (!duration) {
+        throw CommandFailure{kExitUsage, QStringLiteral("%1 '%2' is not a duration. Write it like "
+                                                        "20ms, 0.5s or 20 (ms).")
+                                             .arg(OptionText(name), text)};
+    }
+    return *duration;
+}
+
 int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
     const ModelProfile& model = ModelOption(command);
     const int le = LeOption(command, model);
     const bool nearest = NearestOption(command);
-    const QString dwellText = command.Required(QStringLiteral("dwell"));
-    const std::optional<std::chrono::nanoseconds> dwell = ParseDwell(dwellText);
-    if (!dwell) {
-        throw CommandFailure{kExitUsage, QStringLiteral("--dwell '%1' is not a duration. Write "
-                                                        "it like 20ms, 0.5s or 20 (ms).")
-                                             .arg(dwellText)};
+    const std::chrono::nanoseconds dwell =
+        DurationOption(command.Required(QStringLiteral("dwell")), QStringLiteral("dwell"));
+    std::optional<std::chrono::nanoseconds> maxLate;
+    if (const std::optional<QString> text = command.Value(QStringLiteral("max-late"))) {
+        maxLate = DurationOption(*text, QStringLiteral("max-late"));
     }
     SequencePlan plan;
-    plan.dwell = *dwell;
+    plan.dwell = dwell;
     plan.repeat = ChooseRepeat(command);
     std::optional<ControlWord> onStopWord;
     if (const auto onStop = command.Value(QStringLiteral("on-stop"))) {
@@ -169,11 +184,16 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
     Clock::time_point start;
     Clock::time_point lastProgress;
     SequenceLateness lateness;
+    std::optional<SequenceStep> tooLate; // the step that would have started too late
     const SequenceEnd end = RunSequence(
         plan, stop,
         [&](const SequenceStep& step) {
             if (step.number == 0) {
                 start = step.planned;
+            }
+            if (maxLate && step.late > *maxLate) {
+                tooLate = step;
+                return false;
             }
             const LoadReport report = link.Load(words[step.index]);
             ++loads;
@@ -217,8 +237,9 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
     const QString signal = stopped ? SignalName(stopSignals.FirstSignal()) : QString();
     if (json) {
         QJsonObject summary{
-            {QStringLiteral("end"),
-             stopped ? QStringLiteral("stopped") : QStringLiteral("completed")},
+            {QStringLiteral("end"), stopped   ? QStringLiteral("stopped")
+                                    : tooLate ? QStringLiteral("late")
+                                              : QStringLiteral("completed")},
             {QStringLiteral("steps"), loads - (parked ? 1 : 0)},
             {QStringLiteral("unverified"), unverified},
             {QStringLiteral("signal"), stopped ? QJsonValue(signal) : QJsonValue(QJsonValue::Null)},
@@ -236,8 +257,9 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
             PrintLine(LatenessText(command.Name(), lateness));
         }
         QString line = QStringLiteral("%1: %2 after %3 steps")
-                           .arg(command.Name(), stopped ? QStringLiteral("stopped by ") + signal
-                                                        : QStringLiteral("completed"))
+                           .arg(command.Name(), stopped   ? QStringLiteral("stopped by ") + signal
+                                                : tooLate ? QStringLiteral("ended late")
+                                                          : QStringLiteral("completed"))
                            .arg(loads - (parked ? 1 : 0));
         if (parked) {
             line += QStringLiteral(", then set %1 dB (%2)")
@@ -250,6 +272,13 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
     }
     if (unverified > 0) {
         throw UnverifiedFailure(port, unverified, loads);
+    }
+    if (tooLate) {
+        throw CommandFailure{kExitLate,
+                             QStringLiteral("step %1 would have started %2 late, more than "
+                                            "--max-late %3 allows; the run ended before it.")
+                                 .arg(tooLate->number + 1)
+                                 .arg(MillisecondsText(tooLate->late), MillisecondsText(*maxLate))};
     }
     return 0;
 }

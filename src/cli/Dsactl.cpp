@@ -6,7 +6,6 @@
 #include "core/ExitStatus.h"
 #include "core/Version.h"
 
-
 namespace {
 
 struct CommandEntry {
@@ -48,9 +47,9 @@ QString OverallHelp() {
         "  --version    show the version\n"
         "\n"
         "Models are named by list position (1 to 28, counted from 1) or key.\n"
-        "Exit status: 0 success, 64 bad usage, 65 a value the model cannot make or out of\n"
-        "range, 69 port not there, 74 a write never verified, 75 port busy, 77 no\n"
-        "permission.\n"
+        "Exit status: 0 success, 3 a sweep or hop step later than --max-late, 64 bad\n"
+        "usage, 65 a value the model cannot make or out of range, 69 port not there,\n"
+        "74 a write never verified, 75 port busy, 77 no permission.\n"
         "Run 'dsactl <command> --help' for a command's options.");
     return text;
 }

@@ -75,6 +75,7 @@ bool SequenceCursor::AtEnd() const {
 
 void SequenceCursor::Started(std::chrono::steady_clock::time_point actual) {
     const auto late = actual - step_.planned;
+    step_.late = std::max<std::chrono::nanoseconds>(late, std::chrono::nanoseconds(0));
     if (late <= LatenessTolerance(plan_.dwell)) {
         return;
     }

@@ -29,6 +29,8 @@ struct SequenceStep {
     double db = 0.0;
     std::chrono::steady_clock::time_point planned;
     std::chrono::steady_clock::time_point actual; // when the step was started
+    // How much later than its deadline it started (before any slip it caused).
+    std::chrono::nanoseconds late{0};
 };
 
 struct SequencePlan {

@@ -315,6 +315,35 @@ private slots:
                      end.value("slip_us").toInteger()) <= 25);
     }
 
+    // With --max-late, a step that would start later than that ends the run
+    // before it is loaded, with status 3.
+    void aStepTooLateEndsTheRun() {
+        QProcess process;
+        process.start(DsactlPath(),
+                      kSim + QStringList{"hop", "--model", "5", "--list", "1,2,3,4,5,6,7,8",
+                                         "--dwell", "20ms", "--max-late", "100ms", "--json"});
+        QVERIFY(process.waitForStarted());
+        QByteArray out;
+        while (out.count('\n') < 2 && process.waitForReadyRead(10000)) {
+            out += process.readAllStandardOutput();
+        }
+        const auto pid = static_cast<pid_t>(process.processId());
+        ::kill(pid, SIGSTOP);
+        QTest::qSleep(400);
+        ::kill(pid, SIGCONT);
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitCode(), 3);
+        DsactlResult result;
+        result.out = out + process.readAllStandardOutput();
+        const QList<QJsonObject> lines = result.JsonLines();
+        QVERIFY(lines.size() >= 3 && lines.size() < 9);
+        QCOMPARE(lines.last().value("end").toString(), QStringLiteral("late"));
+        QCOMPARE(lines.last().value("steps").toInt(), lines.size() - 1);
+        const QByteArray err = process.readAllStandardError();
+        QVERIFY2(err.startsWith("dsactl hop: step ") && err.contains("late, more than --max-late"),
+                 err.constData());
+    }
+
     void ctrlCWithOnStopParksTheDevice() {
         for (int signalNumber : {SIGINT, SIGTERM}) {
             const DsactlResult result = StopSweep(signalNumber, {"--on-stop", "31.5", "--le", "4"});

@@ -78,6 +78,9 @@ private slots:
             {sim, "sweep", "--model", "5", "--from", "0", "--to", "3", "--step", "1", "--dwell",
              "soon"},
             64, "--dwell 'soon' is not a duration");
+        row("hop bad max-late",
+            {sim, "hop", "--model", "5", "--list", "1", "--dwell", "1", "--max-late", "soon"}, 64,
+            "--max-late 'soon' is not a duration");
         row("sweep no dwell",
             {sim, "sweep", "--model", "5", "--from", "0", "--to", "3", "--step", "1"}, 64,
             "--dwell is required");
