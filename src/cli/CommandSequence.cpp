@@ -46,6 +46,7 @@ void AddSequenceOptions(Subcommand& command) {
                                       "maximum)."),
                        QStringLiteral("X")});
     AddNearestOption(command);
+    AddRealTimeOption(command);
     AddJsonOption(command, QStringLiteral("Print one JSON object a line per step on standard "
                                           "output, and one at the end."));
 }
@@ -174,6 +175,7 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
     const GlobalOptions globals = command.Globals();
     const int32_t port = CommandPort(globals);
     BoardLink link(globals.simulate, port, model, le);
+    ApplyRealTimeOption(command);
     const bool json = command.IsSet(QStringLiteral("json"));
     const bool progress = ErrorIsTerminal();
     const std::size_t total =

@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/PortChoice.h"
+#include "cli/SharedOptions.h"
 #include "core/ExitStatus.h"
 #include "server/Serve.h"
 
@@ -46,6 +47,7 @@ Subcommand DeclareServe() {
     command.AddOption({QStringLiteral("nearest"),
                        QStringLiteral("Set values the model cannot make to the nearest it can "
                                       "make (without it they are refused with error -222).")});
+    AddRealTimeOption(command);
     return command;
 }
 
@@ -66,5 +68,6 @@ int RunServeCommand(const QStringList& arguments) {
     settings.simulate = globals.simulate;
     settings.port = CommandPortIfAny(globals).value_or(0);
     settings.nearest = command.IsSet(QStringLiteral("nearest"));
+    ApplyRealTimeOption(command);
     return RunServe(settings);
 }

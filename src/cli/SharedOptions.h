@@ -21,3 +21,10 @@ const ModelProfile& ModelOption(const Subcommand& command);
 // The LE line --le names for `model` (see ChooseLe). Throws CommandFailure.
 int LeOption(const Subcommand& command, const ModelProfile& model);
 bool NearestOption(const Subcommand& command);
+
+// --realtime, for the commands that run on a schedule (sweep, hop, serve).
+void AddRealTimeOption(Subcommand& command);
+// With --realtime: asks for real-time scheduling and locked memory, and where
+// either is refused prints one line saying how to allow it; the command goes
+// on either way.
+void ApplyRealTimeOption(const Subcommand& command);

@@ -344,6 +344,26 @@ private slots:
                  err.constData());
     }
 
+    // --realtime where this user may not have it: one line says how to allow
+    // it, and the run goes on as without the option.
+    void realtimeRefusedSaysHowAndGoesOn() {
+        DsactlOptions options;
+        options.unprivileged = true;
+        const DsactlResult result =
+            RunDsactl(kSim + QStringList{"hop", "--model", "5", "--list", "1,2", "--dwell", "1",
+                                         "--realtime"},
+                      options);
+        QCOMPARE(result.status, 0);
+        QCOMPARE(BoardLines(result).size(), 2);
+        const QStringList err = result.ErrLines();
+        QCOMPARE(err.size(), 1);
+        QVERIFY2(err.first().startsWith(QLatin1String("dsactl hop: --realtime: this user may not "
+                                                      "have real-time scheduling (allow it with "
+                                                      "'ulimit -r 10'")) &&
+                     err.first().endsWith(QLatin1String("going on at normal priority.")),
+                 qPrintable(err.first()));
+    }
+
     void ctrlCWithOnStopParksTheDevice() {
         for (int signalNumber : {SIGINT, SIGTERM}) {
             const DsactlResult result = StopSweep(signalNumber, {"--on-stop", "31.5", "--le", "4"});

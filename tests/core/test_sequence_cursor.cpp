@@ -36,6 +36,39 @@ private slots:
         QVERIFY(cursor.End() == start + 60ms);
     }
 
+    // A step late by more than the tolerance moves the later deadlines by its
+    // lateness; a step within it moves nothing.
+    void lateStepsSlipTheSchedule_data() {
+        QTest::addColumn<int>("lateUs");
+        QTest::addColumn<int>("slipUs");
+        QTest::newRow("on time") << 0 << 0;
+        QTest::newRow("within the tolerance") << 500 << 0;
+        QTest::newRow("just past it") << 501 << 501;
+        QTest::newRow("half a second") << 500000 << 500000;
+    }
+
+    void lateStepsSlipTheSchedule() {
+        QFETCH(int, lateUs);
+        QFETCH(int, slipUs);
+        SequencePlan plan;
+        plan.values = {1.0, 2.0, 3.0};
+        plan.dwell = 10ms; // tolerance 0.5 ms
+        const auto start = std::chrono::steady_clock::time_point(100s);
+        SequenceCursor cursor(plan, start);
+        cursor.Started(start);
+        cursor.Advance();
+        cursor.Started(start + 10ms + std::chrono::microseconds(lateUs));
+        QVERIFY(cursor.Step().late == std::chrono::microseconds(lateUs));
+        cursor.Advance();
+        const auto slip = std::chrono::microseconds(slipUs);
+        QVERIFY(cursor.Step().planned == start + 20ms + slip);
+        cursor.Advance();
+        QVERIFY(cursor.End() == start + 30ms + slip);
+        QCOMPARE(cursor.Lateness().lateSteps, std::size_t(slipUs > 0 ? 1 : 0));
+        QVERIFY(cursor.Lateness().most == std::chrono::nanoseconds(slip));
+        QVERIFY(cursor.Lateness().slip == std::chrono::nanoseconds(slip));
+    }
+
     void endlessAndEmptyPlans() {
         SequencePlan endless;
         endless.values = {1.0, 2.0};
