@@ -3,6 +3,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
+#include <sched.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "core/ControlWord.h"
@@ -26,6 +31,30 @@ double Percentile(const std::vector<double>& sorted, double fraction) {
 
 } // namespace
 
+BusyMachine::BusyMachine() {
+    for (int& child : children_) {
+        child = ::fork();
+        if (child == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            sched_param normal{};
+            ::sched_setscheduler(0, SCHED_OTHER, &normal);
+            volatile unsigned long spin = 0;
+            for (;;) {
+                spin = spin + 1;
+            }
+        }
+    }
+}
+
+BusyMachine::~BusyMachine() {
+    for (const int child : children_) {
+        if (child > 0) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+        }
+    }
+}
+
 StartErrors MeasureSweep(std::chrono::nanoseconds dwell, std::size_t steps) {
     SimulatedPort port(0x378);
     SilentNotifier notifier;
@@ -42,25 +71,32 @@ StartErrors MeasureSweep(std::chrono::nanoseconds dwell, std::size_t steps) {
     std::chrono::steady_clock::time_point first;
     std::chrono::steady_clock::time_point last;
     const std::atomic<bool> stop{false};
-    RunSequence(plan, stop, [&](const SequenceStep& step) {
-        errors.push_back(std::chrono::duration<double, std::micro>(step.actual - step.planned).count());
-        if (step.number == 0) {
-            first = step.planned;
-        }
-        last = step.actual;
-        const auto word = static_cast<ControlWord>(step.number % 64);
-        Load(access, 0x378, InterfaceClass::Serial, StepsOfWord(word), 1, 0.0f, memory);
-        port.ClearLog();
-        return true;
-    });
+    SequenceLateness lateness;
+    RunSequence(
+        plan, stop,
+        [&](const SequenceStep& step) {
+            errors.push_back(std::chrono::duration<double, std::micro>(step.late).count());
+            if (step.number == 0) {
+                first = step.planned;
+            }
+            last = step.actual;
+            const auto word = static_cast<ControlWord>(step.number % 64);
+            Load(access, 0x378, InterfaceClass::Serial, StepsOfWord(word), 1, 0.0f, memory);
+            port.ClearLog();
+            return true;
+        },
+        &lateness);
     StartErrors result;
     result.steps = errors.size();
     if (errors.empty()) {
         return result;
     }
+    result.lateSteps = lateness.lateSteps;
+    result.slipUs = std::chrono::duration<double, std::micro>(lateness.slip).count();
     result.lastStepUs =
         std::chrono::duration<double, std::micro>(last - first).count() -
-        std::chrono::duration<double, std::micro>(dwell).count() * static_cast<double>(steps - 1);
+        std::chrono::duration<double, std::micro>(dwell).count() * static_cast<double>(steps - 1) -
+        result.slipUs;
     std::sort(errors.begin(), errors.end());
     result.medianUs = Percentile(errors, 0.5);
     result.p99Us = Percentile(errors, 0.99);

@@ -5,18 +5,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "LoadRate.h"
 #include "SweepTiming.h"
+#include "core/RealTime.h"
 #include "port/PpdevPort.h"
 #include "port/SimulatedBoard.h"
 
 namespace {
 
 void PrintRate(const char* where, const char* kind, const LoadRate& rate) {
-    std::printf("%-28s %-9s %10.0f Loads/s  (%ld Loads in %.3f s)\n", where, kind,
-                rate.PerSecond(), rate.loads, rate.seconds);
+    std::printf("%-28s %-9s %10.0f Loads/s  (%ld Loads in %.3f s)\n", where, kind, rate.PerSecond(),
+                rate.loads, rate.seconds);
 }
 
 void BenchPpdevPorts(long loads) {
@@ -31,10 +33,10 @@ void BenchPpdevPorts(long loads) {
         }
         // A real port is far slower; a tenth of the simulated count is plenty.
         const long count = loads / 10 > 0 ? loads / 10 : 1;
-        PrintRate(where.c_str(), "serial", MeasureLoads(port, nullptr, info.base,
-                                                        InterfaceClass::Serial, count));
-        PrintRate(where.c_str(), "parallel", MeasureLoads(port, nullptr, info.base,
-                                                          InterfaceClass::Parallel, count));
+        PrintRate(where.c_str(), "serial",
+                  MeasureLoads(port, nullptr, info.base, InterfaceClass::Serial, count));
+        PrintRate(where.c_str(), "parallel",
+                  MeasureLoads(port, nullptr, info.base, InterfaceClass::Parallel, count));
     }
 }
 
@@ -65,13 +67,32 @@ int main(int argc, char* argv[]) {
     BenchPpdevPorts(loads);
 
     std::printf("\nSweep start-time error (actual start - deadline), %zu steps each\n", steps);
-    std::printf("%-8s %12s %12s %12s %16s\n", "dwell", "median us", "99th pct us", "worst us",
-                "last step us");
-    for (const auto dwell : {std::chrono::milliseconds(1), std::chrono::milliseconds(10)}) {
-        const StartErrors errors = MeasureSweep(dwell, steps);
-        std::printf("%-8s %12.1f %12.1f %12.1f %16.1f\n",
-                    (std::to_string(dwell.count()) + " ms").c_str(), errors.medianUs,
-                    errors.p99Us, errors.worstUs, errors.lastStepUs);
+    std::printf("%-6s %-5s %-9s %10s %12s %10s %6s %10s %9s\n", "dwell", "load", "priority",
+                "median us", "99th pct us", "worst us", "late", "slip ms", "drift us");
+    // Normal priority first: once real-time, the process stays so.
+    for (const bool realtime : {false, true}) {
+        if (realtime) {
+            const RealTimeResult entered = EnterRealTime();
+            if (!entered.scheduling) {
+                std::printf("(--realtime refused here: allow it with 'ulimit -r %d')\n",
+                            kRealTimePriority);
+                break;
+            }
+        }
+        for (const bool busy : {false, true}) {
+            for (const auto dwell : {std::chrono::milliseconds(1), std::chrono::milliseconds(10)}) {
+                std::optional<BusyMachine> load;
+                if (busy) {
+                    load.emplace();
+                }
+                const StartErrors errors = MeasureSweep(dwell, steps);
+                std::printf("%-6s %-5s %-9s %10.1f %12.1f %10.1f %6zu %10.2f %9.1f\n",
+                            (std::to_string(dwell.count()) + " ms").c_str(), busy ? "busy" : "idle",
+                            realtime ? "realtime" : "normal", errors.medianUs, errors.p99Us,
+                            errors.worstUs, errors.lateSteps, errors.slipUs / 1000.0,
+                            errors.lastStepUs);
+            }
+        }
     }
     return 0;
 }
