@@ -251,12 +251,17 @@ bool Instrument::LoadReported(ControlWord word, ClientStatus* client) {
     if (options_.simulated != nullptr) {
         options_.simulated->ClearLog(); // nobody reads it here; it would only grow
     }
-    const auto report = [client](int code, const std::string& detail) {
+    const auto report = [this, client](int code, const std::string& detail) {
         if (client != nullptr) {
             client->Report(code, QString::fromStdString(detail));
-        } else {
-            std::fprintf(stderr, "dsactl serve: %s: %s\n", qPrintable(ErrorText(code)),
-                         detail.c_str());
+            return;
+        }
+        // A sweep's step: a client starting failing sweeps in a loop must not
+        // fill the log either.
+        const QString line =
+            QStringLiteral("%1: %2").arg(ErrorText(code), QString::fromStdString(detail));
+        for (const QString& text : sweepLog_.Offer(line, LogLimit::Clock::now())) {
+            std::fprintf(stderr, "dsactl serve: %s\n", qPrintable(text));
         }
     };
     if (result.problem != PortProblem::None) {

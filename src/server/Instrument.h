@@ -18,6 +18,7 @@
 
 #include "core/BoardSession.h"
 #include "core/Sequence.h"
+#include "server/LogLimit.h"
 #include "server/ScpiErrors.h"
 #include "server/ScpiSyntax.h"
 
@@ -143,6 +144,8 @@ private:
     BoardSession session_;
     SweepSettings sweep_;
     SweepClock* clock_;
+    // What a sweep's failed step prints, at most once a second.
+    LogLimit sweepLog_;
     std::vector<ControlWord> sweepWords_;
     std::weak_ptr<scpi::ClientStatus> sweepOwner_;
 };
