@@ -4,13 +4,8 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 
 class PortAccess;
-
-// True when a step button's caption counts as on: it equals "ON" without regard
-// to case ("On" does, "Off" and "On " do not).
-bool CaptionCountsAsOn(std::string_view caption);
 
 // On/off state of step buttons 0 to 6 (button i drives bit i of the control word).
 using StepStates = std::array<bool, 7>;

@@ -55,3 +55,9 @@ void MarkSizedToText(QLabel* label) {
     label->setWordWrap(false);
     label->setProperty(kSizedToTextProperty, true);
 }
+
+bool CaptionCountsAsOn(const QString& caption) {
+    // ASCII letters only, as the design compares them.
+    return caption.size() == 2 && (caption[0] == u'O' || caption[0] == u'o') &&
+           (caption[1] == u'N' || caption[1] == u'n');
+}

@@ -19,6 +19,10 @@ void SetCaption(QLabel* label, const QString& caption);
 // The caption last set with SetCaption; the label's text if none was set.
 QString Caption(const QLabel* label);
 
+// True when a step button's caption counts as on: it equals "ON" without regard
+// to case ("On" does, "Off" and "On " do not).
+bool CaptionCountsAsOn(const QString& caption);
+
 // From now on SetCaption resizes `label` to fit its text. The size the label has
 // now is kept until the next SetCaption.
 void MarkSizedToText(QLabel* label);

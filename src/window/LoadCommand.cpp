@@ -7,17 +7,17 @@
 #include <QPushButton>
 #include <cstdlib>
 
-#include "window/Caption.h"
-#include "window/CheckValue.h"
 #include "core/Load.h"
+#include "core/NumberText.h"
 #include "port/Transfers.h"
 #include "port/UserNotifier.h"
-#include "core/NumberText.h"
+#include "window/Caption.h"
+#include "window/CheckValue.h"
 
 StepStates DigitalStepAttenuatorForm::CurrentStepStates() const {
     StepStates steps{};
     for (size_t i = 0; i < steps.size(); ++i) {
-        steps[i] = CaptionCountsAsOn(SScommand[i]->text().toStdString());
+        steps[i] = CaptionCountsAsOn(SScommand[i]->text());
     }
     return steps;
 }

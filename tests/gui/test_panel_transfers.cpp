@@ -11,9 +11,9 @@
 
 #include "BoardHarness.h"
 #include "PanelExpectations.h"
+#include "core/Catalogue.h"
 #include "window/Caption.h"
 #include "window/CheckValue.h"
-#include "core/Catalogue.h"
 
 using namespace PanelExpect;
 
@@ -40,6 +40,22 @@ class PanelTransfersTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void captionCountsAsOn_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("On") << "On" << true;
+        QTest::newRow("ON") << "ON" << true;
+        QTest::newRow("oN") << "oN" << true;
+        QTest::newRow("Off") << "Off" << false;
+        QTest::newRow("On with blank") << "On " << false;
+        QTest::newRow("O") << "O" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void captionCountsAsOn() {
+        QFETCH(QString, caption);
+        QTEST(CaptionCountsAsOn(caption), "on");
+    }
+
     void serialLoadLatchesTheChosenLine_data() {
         QTest::addColumn<int>("position");
         QTest::addColumn<QList<int>>("members");

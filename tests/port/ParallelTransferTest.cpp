@@ -145,22 +145,6 @@ private slots:
         QCOMPARE(user.messages.size(), 1);
         QCOMPARE(user.beeps, 0);
     }
-
-    void captionCountsAsOn_data() {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("on");
-        QTest::newRow("On") << "On" << true;
-        QTest::newRow("ON") << "ON" << true;
-        QTest::newRow("oN") << "oN" << true;
-        QTest::newRow("Off") << "Off" << false;
-        QTest::newRow("On with blank") << "On " << false;
-        QTest::newRow("O") << "O" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-    void captionCountsAsOn() {
-        QFETCH(QString, caption);
-        QTEST(CaptionCountsAsOn(caption.toStdString()), "on");
-    }
 };
 
 QTEST_GUILESS_MAIN(ParallelTransferTest)
