@@ -3,9 +3,8 @@
 
 #include <chrono>
 
+#include "core/Board.h"
 #include "core/ControlWord.h"
-#include "core/Load.h"
-#include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
 
 namespace {
@@ -18,15 +17,14 @@ public:
 
 } // namespace
 
-LoadRate MeasureLoads(PortIo& io, SimulatedPort* simulated, int32_t port,
+LoadRate MeasureLoads(PortIo& io, SimulatedBoard* simulated, int32_t port,
                       InterfaceClass interfaceClass, long loads) {
     SilentNotifier notifier;
-    PortAccess access(io, notifier);
-    LeMemoryTable memory{};
+    Board board(io, notifier);
     const auto start = std::chrono::steady_clock::now();
     for (long i = 0; i < loads; ++i) {
         const auto word = static_cast<ControlWord>(i % 64);
-        Load(access, port, interfaceClass, StepsOfWord(word), 1, 0.0f, memory);
+        board.Load(port, interfaceClass, word, 1);
         if (simulated != nullptr && i % 256 == 0) {
             simulated->ClearLog();
         }

@@ -6,7 +6,7 @@
 #include "core/Catalogue.h"
 
 class PortIo;
-class SimulatedPort;
+class SimulatedBoard;
 
 struct LoadRate {
     long loads = 0;
@@ -16,5 +16,5 @@ struct LoadRate {
 
 // Runs `loads` Loads of alternating words through `io` at `port`. `simulated`,
 // when given, has its access log cleared as it goes so it does not grow.
-LoadRate MeasureLoads(PortIo& io, SimulatedPort* simulated, int32_t port,
+LoadRate MeasureLoads(PortIo& io, SimulatedBoard* simulated, int32_t port,
                       InterfaceClass interfaceClass, long loads);

@@ -10,8 +10,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/Board.h"
 #include "core/ControlWord.h"
-#include "core/Load.h"
 #include "core/Sequence.h"
 #include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
@@ -56,10 +56,9 @@ BusyMachine::~BusyMachine() {
 }
 
 StartErrors MeasureSweep(std::chrono::nanoseconds dwell, std::size_t steps) {
-    SimulatedPort port(0x378);
+    SimulatedBoard port(0x378);
     SilentNotifier notifier;
-    PortAccess access(port, notifier);
-    LeMemoryTable memory{};
+    Board board(port, notifier);
     SequencePlan plan;
     plan.dwell = dwell;
     plan.repeat = 1;
@@ -81,7 +80,7 @@ StartErrors MeasureSweep(std::chrono::nanoseconds dwell, std::size_t steps) {
             }
             last = step.actual;
             const auto word = static_cast<ControlWord>(step.number % 64);
-            Load(access, 0x378, InterfaceClass::Serial, StepsOfWord(word), 1, 0.0f, memory);
+            board.Load(0x378, InterfaceClass::Serial, word, 1);
             port.ClearLog();
             return true;
         },

@@ -58,10 +58,10 @@ int main(int argc, char* argv[]) {
     }
 
     std::printf("Loads per second\n");
-    SimulatedPort serialBoard(0x378);
+    SimulatedBoard serialBoard(0x378);
     PrintRate("simulated board", "serial",
               MeasureLoads(serialBoard, &serialBoard, 0x378, InterfaceClass::Serial, loads));
-    SimulatedPort parallelBoard(0x378);
+    SimulatedBoard parallelBoard(0x378);
     PrintRate("simulated board", "parallel",
               MeasureLoads(parallelBoard, &parallelBoard, 0x378, InterfaceClass::Parallel, loads));
     BenchPpdevPorts(loads);

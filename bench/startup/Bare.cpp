@@ -6,17 +6,17 @@
 
 #include <QApplication>
 
-#include "port/PortAccess.h"
-#include "port/SimulatedParallelPort.h"
+#include "core/Board.h"
 #include "window/DialogNotifier.h"
 #include "window/DigitalStepAttenuatorForm.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    SimulatedParallelPort port;
     DialogNotifier notifier;
-    PortAccess module(port, notifier);
-    DigitalStepAttenuatorForm form(module, &notifier);
+    BoardRequest request;
+    request.transport = Transport::Simulated;
+    const std::unique_ptr<Board> module = Board::Open(request, notifier);
+    DigitalStepAttenuatorForm form(*module, &notifier);
     form.show();
     return QApplication::exec();
 }

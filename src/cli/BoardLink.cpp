@@ -5,29 +5,14 @@
 #include "cli/Output.h"
 #include "cli/PortChoice.h"
 #include "core/ExitStatus.h"
-#include "core/PortBackend.h"
-#include "port/PpdevPort.h"
-#include "port/SimulatedParallelPort.h"
 
 namespace {
 
-std::unique_ptr<PortIo> MakeIo(bool simulate, SimulatedParallelPort*& simulated,
-                               PpdevPort*& ppdev) {
-    if (simulate) {
-        PortBackend backend = MakePortBackend(true);
-        simulated = backend.simulated;
-        return std::move(backend.io);
-    }
-    auto port = std::make_unique<PpdevPort>(ParportProcRoot(), DeviceDir());
-    ppdev = port.get();
-    return port;
-}
-
 // The ports the kernel lists, for a message about an address that is not one of them.
-QString ListedPorts(const PpdevPort& port) {
+QString ListedPorts(const Board& board) {
     QStringList bases;
-    for (const ParportInfo& info : port.Ports()) {
-        bases << PortText(info.base);
+    for (const int32_t base : board.ListedBases()) {
+        bases << PortText(base);
     }
     return bases.isEmpty() ? QStringLiteral("none") : bases.join(QStringLiteral(", "));
 }
@@ -35,7 +20,7 @@ QString ListedPorts(const PpdevPort& port) {
 } // namespace
 
 BoardLink::BoardLink(bool simulate, int32_t port, const ModelProfile& model, int le)
-    : io_(MakeIo(simulate, simulated_, ppdev_)), access_(*io_, notifier_), session_(access_, port),
+    : board_(Board::Open(CommandBoardRequest(simulate), notifier_)), session_(*board_, port),
       model_(model), le_(le) {
     session_.SelectModel(&model_);
     if (!model_.IsParallel()) {
@@ -47,13 +32,13 @@ BoardLink::~BoardLink() = default;
 
 LoadReport BoardLink::Load(ControlWord word) {
     const BoardSession::Result result = session_.LoadWord(word);
-    if (result.problem == PortProblem::NotListed && ppdev_ != nullptr) {
+    if (result.problem == PortProblem::NotListed && !board_->Simulated()) {
         throw CommandFailure{
             kExitUnavailable,
             QStringLiteral("no parallel port at %1; the kernel lists: %2. Give --port with a base "
                            "from 'dsactl ports'; if your port is missing, run: sudo modprobe "
                            "parport_pc ppdev")
-                .arg(PortText(session_.Port()), ListedPorts(*ppdev_))};
+                .arg(PortText(session_.Port()), ListedPorts(*board_))};
     }
     if (result.problem != PortProblem::None) {
         throw CommandFailure{ExitStatusOf(result.problem), QString::fromStdString(result.reason)};
@@ -69,10 +54,9 @@ LoadReport BoardLink::Load(ControlWord word) {
     LoadReport report;
     report.word = word;
     report.verified = result.outcome.verified;
-    if (simulated_ != nullptr) {
-        report.board = DeviceReadoutFor(simulated_->Board().Board(), model_, le_);
-        // The simulated port logs every access; a long run must not grow it.
-        simulated_->Board().ClearLog();
+    if (board_->Simulated()) {
+        report.board = DeviceReadoutFor(board_->SimulatedState(), model_, le_);
+        board_->ForgetSimulatedAccesses();
     }
     return report;
 }

@@ -1,21 +1,18 @@
 #pragma once
-// The board a dsactl command loads: the port backend (a parallel port through
-// ppdev, or the simulated board), verified port access, and the core's board
-// session with the chosen model and LE line. Turns what a Load found into the
+// The board a dsactl command loads: the core's board (a parallel port through
+// ppdev, or the simulated board) and its session with the chosen model and LE
+// line. Turns what a Load found into the
 // command's exit status, and prints what the simulated board latched.
 
 #include <QStringList>
 #include <memory>
 #include <optional>
 
+#include "core/Board.h"
 #include "core/BoardReadout.h"
 #include "core/BoardSession.h"
 #include "core/CollectingNotifier.h"
 #include "core/ExitStatus.h"
-#include "port/PortAccess.h"
-
-class PpdevPort;
-class SimulatedParallelPort;
 
 struct LoadReport {
     ControlWord word = 0;
@@ -39,15 +36,11 @@ public:
     // verify returns with verified false; the caller decides.
     LoadReport Load(ControlWord word);
 
-    bool Simulated() const { return simulated_ != nullptr; }
+    bool Simulated() const { return board_->Simulated(); }
 
 private:
-    // Set while io_ is made, so declared in front of it.
-    SimulatedParallelPort* simulated_ = nullptr;
-    PpdevPort* ppdev_ = nullptr;
-    std::unique_ptr<PortIo> io_;
     CollectingNotifier notifier_;
-    PortAccess access_;
+    std::unique_ptr<Board> board_;
     BoardSession session_;
     const ModelProfile& model_;
     int le_;

@@ -7,42 +7,19 @@
 #include "cli/Output.h"
 #include "cli/PortChoice.h"
 #include "cli/SharedOptions.h"
-#include "core/PortBackend.h"
-#include "port/PpdevPort.h"
+#include "core/Board.h"
+#include "core/CollectingNotifier.h"
 
 namespace {
 
-struct PortState {
-    QString device;
-    int32_t base = 0;
-    bool usable = false;
-    PortProblem problem = PortProblem::None;
-    QString reason;
-};
-
-// Opens and claims the port as a Load would, and reads its data register.
-PortState Probe(const ParportInfo& info) {
-    PortState state;
-    state.device = QString::fromStdString(DeviceDir() + "/parport" + std::to_string(info.number));
-    state.base = info.base;
-    PpdevPort port(ParportProcRoot(), DeviceDir());
-    uint8_t value = 0;
-    switch (port.Inp32(info.base, value)) {
-    case PortStatus::Ok:
-        state.usable = true;
-        break;
-    case PortStatus::AccessError:
-        state.problem = PortProblem::Other;
-        state.reason = QStringLiteral("Parallel port at %1: reading its data register failed. "
-                                      "Check that the port is enabled in the BIOS setup.")
-                           .arg(PortText(info.base));
-        break;
-    case PortStatus::Unavailable:
-        state.problem = port.UnavailableProblem(info.base);
-        state.reason = QString::fromStdString(port.UnavailableReason(info.base));
-        break;
+// The reason a port that opened could not be read.
+QString ReasonOf(const ListedPort& port) {
+    if (port.readFailed) {
+        return QStringLiteral("Parallel port at %1: reading its data register failed. "
+                              "Check that the port is enabled in the BIOS setup.")
+            .arg(PortText(port.base));
     }
-    return state;
+    return QString::fromStdString(port.reason);
 }
 
 } // namespace
@@ -62,24 +39,20 @@ int RunPorts(const QStringList& arguments) {
     if (!command.Parse(arguments)) {
         return 0;
     }
-    std::vector<PortState> states;
-    if (command.Globals().simulate) {
-        states.push_back(
-            {QStringLiteral("simulated"), kSimulatedBoardBase, true, PortProblem::None, QString()});
-    } else {
-        for (const ParportInfo& info : DiscoverParports(ParportProcRoot())) {
-            states.push_back(Probe(info));
-        }
-    }
+    CollectingNotifier notifier;
+    const std::unique_ptr<Board> board =
+        Board::Open(CommandBoardRequest(command.Globals().simulate), notifier);
+    const std::vector<ListedPort> states = board->Ports();
     if (command.IsSet(QStringLiteral("json"))) {
         QJsonArray ports;
-        for (const PortState& state : states) {
-            ports.append(QJsonObject{{QStringLiteral("device"), state.device},
-                                     {QStringLiteral("base"), PortText(state.base)},
-                                     {QStringLiteral("base_decimal"), state.base},
-                                     {QStringLiteral("usable"), state.usable},
-                                     {QStringLiteral("problem"), ProblemName(state.problem)},
-                                     {QStringLiteral("reason"), state.reason}});
+        for (const ListedPort& state : states) {
+            ports.append(
+                QJsonObject{{QStringLiteral("device"), QString::fromStdString(state.device)},
+                            {QStringLiteral("base"), PortText(state.base)},
+                            {QStringLiteral("base_decimal"), state.base},
+                            {QStringLiteral("usable"), state.usable},
+                            {QStringLiteral("problem"), ProblemName(state.problem)},
+                            {QStringLiteral("reason"), ReasonOf(state)}});
         }
         PrintJsonDocument(QJsonObject{{QStringLiteral("ports"), ports}});
         return 0;
@@ -94,11 +67,11 @@ int RunPorts(const QStringList& arguments) {
     PrintLine(row.arg(QStringLiteral("Base"), -5)
                   .arg(QStringLiteral("Device"), -16)
                   .arg(QStringLiteral("Usable now")));
-    for (const PortState& state : states) {
-        PrintLine(
-            row.arg(PortText(state.base), -5)
-                .arg(state.device, -16)
-                .arg(state.usable ? QStringLiteral("yes") : QStringLiteral("no: ") + state.reason));
+    for (const ListedPort& state : states) {
+        PrintLine(row.arg(PortText(state.base), -5)
+                      .arg(QString::fromStdString(state.device), -16)
+                      .arg(state.usable ? QStringLiteral("yes")
+                                        : QStringLiteral("no: ") + ReasonOf(state)));
     }
     return 0;
 }

@@ -1,9 +1,9 @@
 // Choosing the port of a command and naming why it cannot be used.
 #include "cli/PortChoice.h"
 
+#include "core/Board.h"
 #include "core/ExitStatus.h"
 #include "core/HexAddress.h"
-#include "core/PortBackend.h"
 #include "core/PortChoice.h"
 
 namespace {
@@ -49,7 +49,7 @@ std::optional<int32_t> CommandPortIfAny(const GlobalOptions& globals) {
     throw CommandFailure{kExitUnavailable,
                          QStringLiteral("the simulated board answers at %1, not at %2. "
                                         "Leave out --port or give --port %1.")
-                             .arg(PortText(kSimulatedBoardBase), PortText(choice.port))};
+                             .arg(PortText(Board::SimulatedBase()), PortText(choice.port))};
 }
 
 int32_t CommandPort(const GlobalOptions& globals) {
@@ -99,10 +99,10 @@ QString ProblemName(PortProblem problem) {
     return QStringLiteral("other");
 }
 
-std::string ParportProcRoot() {
-    return EnvironmentOr("DSACTL_TEST_PROC_PARPORT", "/proc/sys/dev/parport");
-}
-
-std::string DeviceDir() {
-    return EnvironmentOr("DSACTL_TEST_DEV_DIR", "/dev");
+BoardRequest CommandBoardRequest(bool simulate) {
+    BoardRequest request;
+    request.transport = simulate ? Transport::Simulated : Transport::ParallelPort;
+    request.parportRoot = EnvironmentOr("DSACTL_TEST_PROC_PARPORT", "/proc/sys/dev/parport");
+    request.deviceDir = EnvironmentOr("DSACTL_TEST_DEV_DIR", "/dev");
+    return request;
 }

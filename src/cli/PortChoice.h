@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
 
 #include "cli/CommandLine.h"
-#include "port/PortIo.h"
+#include "common/PortProblem.h"
+#include "core/Board.h"
 
 // The port's base address, chosen by the one rule of every command (see
 // core/PortChoice.h). Throws CommandFailure: bad usage when no address is given
@@ -31,10 +31,10 @@ int ExitStatusOf(PortProblem problem);
 // A stable name for the kind of fault, for JSON ("no_permission").
 QString ProblemName(PortProblem problem);
 
-// Where the kernel's parallel ports are listed and their device nodes live:
-// /proc/sys/dev/parport and /dev. The test suite points these at a prepared
-// folder through DSACTL_TEST_PROC_PARPORT and DSACTL_TEST_DEV_DIR, so that an
-// unlisted port, a missing node and a node without permission can be shown on
-// a machine without parallel ports; nothing else reads these variables.
-std::string ParportProcRoot();
-std::string DeviceDir();
+// The board a command opens: the simulated board, or the kernel's parallel
+// ports, listed in /proc/sys/dev/parport with their device nodes in /dev. The
+// test suite points these at a prepared folder through DSACTL_TEST_PROC_PARPORT
+// and DSACTL_TEST_DEV_DIR, so that an unlisted port, a missing node and a node
+// without permission can be shown on a machine without parallel ports; nothing
+// else reads these variables.
+BoardRequest CommandBoardRequest(bool simulate);

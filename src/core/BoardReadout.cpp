@@ -67,9 +67,9 @@ QString LatchedWordText(ControlWord word, const ModelProfile* model, const QLoca
         .arg(binary, NumberText(AttenuationOf(*model, word), locale));
 }
 
-QString SerialDeviceText(const BoardDecoder& board, int le, const ModelProfile* model,
+QString SerialDeviceText(const BoardState& board, int le, const ModelProfile* model,
                          const QLocale& locale) {
-    const BoardDecoder::Latched& device = board.SerialDevice(le);
+    const BoardState::Device& device = board.SerialDevice(le);
     const QString name = QStringLiteral("LE%1: ").arg(le);
     if (device.loads == 0) {
         return name + QStringLiteral("nothing latched yet");
@@ -77,14 +77,14 @@ QString SerialDeviceText(const BoardDecoder& board, int le, const ModelProfile* 
     return name + LatchedWordText(static_cast<ControlWord>(device.value), model, locale);
 }
 
-ControlWord ParallelDeviceWord(const BoardDecoder& board) {
-    return WordOfParallelLines(board.ParallelDevice().value);
+ControlWord ParallelDeviceWord(const BoardState& board) {
+    return WordOfParallelLines(board.parallel.value);
 }
 
-QString ParallelDeviceText(const BoardDecoder& board, const ModelProfile* model,
+QString ParallelDeviceText(const BoardState& board, const ModelProfile* model,
                            const QLocale& locale) {
     const QString name = QStringLiteral("PAR: ");
-    if (board.ParallelDevice().loads == 0) {
+    if (board.parallel.loads == 0) {
         return name + QStringLiteral("nothing latched yet");
     }
     return name + LatchedWordText(ParallelDeviceWord(board), model, locale);
@@ -101,10 +101,9 @@ QString BoardModelText(const ModelProfile* model) {
     return QStringLiteral("Model: %1").arg(model->key);
 }
 
-BoardReadout ReadBoard(const BoardDecoder& board, const ModelProfile* model,
-                       const QLocale& locale) {
+BoardReadout ReadBoard(const BoardState& board, const ModelProfile* model, const QLocale& locale) {
     BoardReadout readout;
-    readout.lines = board.Lines();
+    readout.lines = board.lines;
     for (int bit = 0; bit < kDataLineCount; ++bit) {
         readout.lineHigh[static_cast<std::size_t>(bit)] = DataLineHigh(readout.lines, bit);
     }
@@ -117,22 +116,22 @@ BoardReadout ReadBoard(const BoardDecoder& board, const ModelProfile* model,
     return readout;
 }
 
-DeviceReadout SerialDeviceReadout(const BoardDecoder& board, int le, const ModelProfile& model) {
+DeviceReadout SerialDeviceReadout(const BoardState& board, int le, const ModelProfile& model) {
     if (le < 1 || le > kSerialDeviceCount) {
         DeviceReadout none;
         none.le = le;
         return none;
     }
-    const BoardDecoder::Latched& device = board.SerialDevice(le);
+    const BoardState::Device& device = board.SerialDevice(le);
     // The shift register holds step 5 in bit 5 down to step 0 in bit 0: the word itself.
     return ReadoutOf(le, static_cast<ControlWord>(device.value & 0x3Fu), device.loads, model);
 }
 
-DeviceReadout ParallelDeviceReadout(const BoardDecoder& board, const ModelProfile& model) {
-    return ReadoutOf(0, ParallelDeviceWord(board), board.ParallelDevice().loads, model);
+DeviceReadout ParallelDeviceReadout(const BoardState& board, const ModelProfile& model) {
+    return ReadoutOf(0, ParallelDeviceWord(board), board.parallel.loads, model);
 }
 
-DeviceReadout DeviceReadoutFor(const BoardDecoder& board, const ModelProfile& model, int le) {
+DeviceReadout DeviceReadoutFor(const BoardState& board, const ModelProfile& model, int le) {
     return model.IsParallel() ? ParallelDeviceReadout(board, model)
                               : SerialDeviceReadout(board, le, model);
 }

@@ -9,9 +9,9 @@
 #include <array>
 #include <cstdint>
 
+#include "core/Board.h"
 #include "core/ControlWord.h"
 #include "core/ModelProfile.h"
-#include "port/SimulatedBoard.h"
 
 constexpr int kDataLineCount = 8;
 constexpr int kSerialDeviceCount = 6;
@@ -31,13 +31,13 @@ QString LatchedWordText(ControlWord word, const ModelProfile* model,
 
 // One device on the board: "LE3: 001110 = 7 dB", "PAR: 0001110 = 7 dB", or
 // "LE3: nothing latched yet".
-QString SerialDeviceText(const BoardDecoder& board, int le, const ModelProfile* model,
+QString SerialDeviceText(const BoardState& board, int le, const ModelProfile* model,
                          const QLocale& locale = QLocale());
-QString ParallelDeviceText(const BoardDecoder& board, const ModelProfile* model,
+QString ParallelDeviceText(const BoardState& board, const ModelProfile* model,
                            const QLocale& locale = QLocale());
 
 // The word the parallel device holds (its latched lines without D6, as steps).
-ControlWord ParallelDeviceWord(const BoardDecoder& board);
+ControlWord ParallelDeviceWord(const BoardState& board);
 
 // "Simulated board at port 378", the address as typed in the address box.
 QString BoardAddressText(int32_t base);
@@ -52,7 +52,7 @@ struct BoardReadout {
     QString parallel;
     QString model;
 };
-BoardReadout ReadBoard(const BoardDecoder& board, const ModelProfile* model,
+BoardReadout ReadBoard(const BoardState& board, const ModelProfile* model,
                        const QLocale& locale = QLocale());
 
 // One device's latched word as values, for a front end that reports it after
@@ -66,12 +66,12 @@ struct DeviceReadout {
 };
 
 // The device on LE line `le` (1 to 6), read as a device of `model`.
-DeviceReadout SerialDeviceReadout(const BoardDecoder& board, int le, const ModelProfile& model);
+DeviceReadout SerialDeviceReadout(const BoardState& board, int le, const ModelProfile& model);
 // The parallel device, read as a device of `model`.
-DeviceReadout ParallelDeviceReadout(const BoardDecoder& board, const ModelProfile& model);
+DeviceReadout ParallelDeviceReadout(const BoardState& board, const ModelProfile& model);
 // The device `model` is loaded through: LE line `le` for a serial model, the
 // parallel device for a parallel one.
-DeviceReadout DeviceReadoutFor(const BoardDecoder& board, const ModelProfile& model, int le);
+DeviceReadout DeviceReadoutFor(const BoardState& board, const ModelProfile& model, int le);
 
 // "LE3" or "parallel".
 QString DeviceName(const DeviceReadout& readout);

@@ -1,8 +1,6 @@
 #include "core/BoardSession.h"
 
-#include "port/PortAccess.h"
-
-BoardSession::BoardSession(PortAccess& access, int32_t port) : access_(access), port_(port) {}
+BoardSession::BoardSession(Board& board, int32_t port) : board_(board), port_(port) {}
 
 bool BoardSession::SetLe(int le) {
     if (le < 1 || le > kLeLineCount) {
@@ -17,10 +15,7 @@ BoardSession::Result BoardSession::LoadWord(ControlWord word) {
     if (model_ == nullptr) {
         return result;
     }
-    // The window records its display, which shows an attenuation as a negative value.
-    const auto displayed = static_cast<float>(-AttenuationOf(*model_, word));
-    result.outcome = Load(access_, port_, model_->interfaceClass, StepsOfWord(word),
-                          static_cast<int16_t>(le_), displayed, leMemory_);
+    result.outcome = board_.Load(port_, model_->interfaceClass, word, le_);
     if (result.outcome.latched) {
         if (model_->IsParallel()) {
             parallelWord_ = word;
@@ -28,12 +23,12 @@ BoardSession::Result BoardSession::LoadWord(ControlWord word) {
             lineWords_[static_cast<std::size_t>(le_)] = word;
         }
     }
-    if (!PortAccess::PortConfigured(port_)) {
+    if (!Board::PortConfigured(port_)) {
         result.problem = PortProblem::NotListed;
         result.reason = "No port address is set.";
-    } else if (access_.PortUnavailable(port_)) {
-        result.problem = access_.ProblemOf(port_);
-        result.reason = access_.ReasonOf(port_);
+    } else if (board_.PortUnavailable(port_)) {
+        result.problem = board_.ProblemOf(port_);
+        result.reason = board_.ReasonOf(port_);
     }
     return result;
 }
@@ -57,5 +52,4 @@ void BoardSession::Reset() {
     le_ = 1;
     lineWords_ = {};
     parallelWord_.reset();
-    leMemory_ = {};
 }

@@ -1,25 +1,23 @@
 #pragma once
 // One board as the command line and the instrument server drive it: the port,
 // the chosen model, the LE line, and what was last loaded through each LE line
-// and through the parallel latch. Loads go through the same Load the window uses.
+// and through the parallel latch. Loads go through the board's Load, as the
+// window's do.
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "core/Board.h"
 #include "core/ControlWord.h"
-#include "core/Load.h"
 #include "core/ModelProfile.h"
-#include "port/PortIo.h"
-
-class PortAccess;
 
 constexpr int kLeLineCount = 6;
 
 class BoardSession {
 public:
-    explicit BoardSession(PortAccess& access, int32_t port = 0);
+    explicit BoardSession(Board& board, int32_t port = 0);
 
     void SetPort(int32_t port) { port_ = port; }
     int32_t Port() const { return port_; }
@@ -54,11 +52,10 @@ public:
     void Reset();
 
 private:
-    PortAccess& access_;
+    Board& board_;
     int32_t port_;
     const ModelProfile* model_ = nullptr;
     int le_ = 1;
     std::array<std::optional<ControlWord>, kLeLineCount + 1> lineWords_{};
     std::optional<ControlWord> parallelWord_;
-    LeMemoryTable leMemory_{};
 };

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "port/UserNotifier.h"
+#include "common/UserNotifier.h"
 
 class CollectingNotifier : public UserNotifier {
 public:

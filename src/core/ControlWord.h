@@ -6,13 +6,16 @@
 // value as a negative display reading.
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <optional>
 
 #include "core/ModelProfile.h"
-#include "port/Transfers.h"
 
 using ControlWord = uint8_t;
+
+// The window's step buttons 0 to 6 as on/off states; button i is bit i of the word.
+using StepStates = std::array<bool, kStepCount>;
 
 StepStates StepsOfWord(ControlWord word);
 ControlWord WordOfSteps(const StepStates& steps);

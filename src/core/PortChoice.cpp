@@ -2,9 +2,8 @@
 #include "core/PortChoice.h"
 
 #include "core/AddressFile.h"
+#include "core/Board.h"
 #include "core/HexAddress.h"
-#include "core/PortBackend.h"
-#include "port/PortAccess.h"
 
 namespace {
 
@@ -18,8 +17,8 @@ PortChoice FromText(const QString& text, bool fromFile) {
         return choice;
     }
     choice.port = *address;
-    choice.outcome = PortAccess::PortConfigured(*address) ? PortChoice::Outcome::Port
-                                                          : PortChoice::Outcome::SetsNoPort;
+    choice.outcome = Board::PortConfigured(*address) ? PortChoice::Outcome::Port
+                                                     : PortChoice::Outcome::SetsNoPort;
     return choice;
 }
 
@@ -29,7 +28,7 @@ PortChoice ChoosePort(const std::optional<QString>& given, bool simulate, const 
     if (given) {
         PortChoice choice = FromText(*given, false);
         if (simulate && choice.outcome == PortChoice::Outcome::Port &&
-            choice.port != kSimulatedBoardBase) {
+            choice.port != Board::SimulatedBase()) {
             choice.outcome = PortChoice::Outcome::NotSimulatedBoard;
         }
         return choice;
@@ -37,7 +36,7 @@ PortChoice ChoosePort(const std::optional<QString>& given, bool simulate, const 
     PortChoice choice;
     if (simulate) {
         choice.outcome = PortChoice::Outcome::Port;
-        choice.port = kSimulatedBoardBase;
+        choice.port = Board::SimulatedBase();
         return choice;
     }
     const AddressFileContent file = ReadAddressFile(dir);

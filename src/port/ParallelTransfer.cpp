@@ -1,7 +1,5 @@
 // The parallel transfer: the word on the data lines, then the latch pulse on D6.
 
-#include <cstddef>
-
 #include "port/PinMap.h"
 #include "port/PortAccess.h"
 #include "port/PulseTiming.h"
@@ -13,20 +11,10 @@ constexpr uint8_t kLatchLine = pins::kLatch;
 
 } // namespace
 
-uint8_t ParallelWordOf(const StepStates& steps) {
-    uint8_t stepBits = 0;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (steps[i]) {
-            stepBits = static_cast<uint8_t>(stepBits | (1u << i));
-        }
-    }
-    return pins::ParallelLinesOfSteps(stepBits);
-}
-
-uint8_t SendParallelWord(PortAccess& module, int32_t port, const StepStates& steps) {
-    const uint8_t word = ParallelWordOf(steps);
-    module.WritePortVerified(port, word);
-    return word;
+uint8_t SendParallelWord(PortAccess& module, int32_t port, uint8_t word) {
+    const uint8_t lines = pins::ParallelLinesOfSteps(word);
+    module.WritePortVerified(port, lines);
+    return lines;
 }
 
 bool ParallelLatchPulse(PortAccess& module, int32_t port, uint8_t word) {

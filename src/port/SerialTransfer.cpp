@@ -35,15 +35,14 @@ bool ClockOutBit(PortAccess& module, int32_t port, int16_t dataLines) {
 
 } // namespace
 
-bool SendSerialWord(PortAccess& module, int32_t port, const StepStates& steps, int16_t leIndex,
-                    float displayedValue, LeMemoryTable& leMemory) {
+bool SendSerialWord(PortAccess& module, int32_t port, uint8_t word, int16_t leIndex) {
     if (leIndex < 1 || leIndex > kLeLines) {
         return false;
     }
     // The device takes the most significant step first.
     int16_t dataLines = 0;
     for (std::size_t i = kSerialBits; i-- > 0;) {
-        dataLines = steps[i] ? kDataLine : 0;
+        dataLines = (word & (1u << i)) != 0 ? kDataLine : 0;
         if (!ClockOutBit(module, port, dataLines)) {
             return false;
         }
@@ -56,11 +55,7 @@ bool SendSerialWord(PortAccess& module, int32_t port, const StepStates& steps, i
     const PortAccess::WriteReport leRaised = module.LastWrite();
     HoldPulseFrom(leRaised.at, kLeHighHold);
     // All lines low ends the LE pulse. Whether it reads back is not acted on,
-    // but a port that went away here leaves the pulse unfinished: nothing is
-    // recorded, as when the LE line never went out.
-    if (!WriteUnchecked(module, port, 0) || !leRaised.reached) {
-        return false;
-    }
-    leMemory[static_cast<std::size_t>(leIndex)] = displayedValue;
-    return true;
+    // but a port that went away here leaves the pulse unfinished, as when the
+    // LE line never went out.
+    return WriteUnchecked(module, port, 0) && leRaised.reached;
 }

@@ -40,13 +40,13 @@ const BoardDecoder::Latched& BoardDecoder::SerialDevice(int le) const {
     return serial_.at(static_cast<std::size_t>(le));
 }
 
-SimulatedPort::SimulatedPort(int32_t dataPort) : dataPort_(dataPort) {}
+SimulatedBoard::SimulatedBoard(int32_t dataPort) : dataPort_(dataPort) {}
 
-PortStatus SimulatedPort::CheckBase(int32_t base) {
+PortStatus SimulatedBoard::CheckBase(int32_t base) {
     return base == dataPort_ ? PortStatus::Ok : PortStatus::Unavailable;
 }
 
-PortStatus SimulatedPort::Out32(int32_t port, uint8_t value) {
+PortStatus SimulatedBoard::Out32(int32_t port, uint8_t value) {
     Faults& faults = faults_[port];
     PortStatus status = PortStatus::Ok;
     if (faults.unavailable) {
@@ -67,7 +67,7 @@ PortStatus SimulatedPort::Out32(int32_t port, uint8_t value) {
     return status;
 }
 
-PortStatus SimulatedPort::Inp32(int32_t port, uint8_t& value) {
+PortStatus SimulatedBoard::Inp32(int32_t port, uint8_t& value) {
     Faults& faults = faults_[port];
     PortStatus status = PortStatus::Ok;
     if (faults.unavailable) {
@@ -82,7 +82,7 @@ PortStatus SimulatedPort::Inp32(int32_t port, uint8_t& value) {
     return status;
 }
 
-std::string SimulatedPort::UnavailableReason(int32_t port) const {
+std::string SimulatedBoard::UnavailableReason(int32_t port) const {
     const auto faults = faults_.find(port);
     if (port != dataPort_ && (faults == faults_.end() || !faults->second.unavailable)) {
         std::ostringstream text;
@@ -100,7 +100,7 @@ std::string SimulatedPort::UnavailableReason(int32_t port) const {
     }
 }
 
-PortProblem SimulatedPort::UnavailableProblem(int32_t port) const {
+PortProblem SimulatedBoard::UnavailableProblem(int32_t port) const {
     const auto found = faults_.find(port);
     if (found != faults_.end() && found->second.unavailable) {
         return found->second.problem;
@@ -108,12 +108,12 @@ PortProblem SimulatedPort::UnavailableProblem(int32_t port) const {
     return port == dataPort_ ? PortProblem::None : PortProblem::NotListed;
 }
 
-uint8_t SimulatedPort::Register(int32_t port) const {
+uint8_t SimulatedBoard::Register(int32_t port) const {
     const auto found = registers_.find(port);
     return found == registers_.end() ? uint8_t{0} : found->second;
 }
 
-std::vector<int> SimulatedPort::WritesTo(int32_t port) const {
+std::vector<int> SimulatedBoard::WritesTo(int32_t port) const {
     std::vector<int> values;
     for (const Access& access : log_) {
         if (access.kind == Kind::Write && access.port == port) {
@@ -123,13 +123,13 @@ std::vector<int> SimulatedPort::WritesTo(int32_t port) const {
     return values;
 }
 
-int SimulatedPort::ReadCount(int32_t port) const {
+int SimulatedBoard::ReadCount(int32_t port) const {
     return static_cast<int>(std::count_if(log_.begin(), log_.end(), [port](const Access& access) {
         return access.kind == Kind::Read && access.port == port;
     }));
 }
 
-bool SimulatedPort::TakeError(int& count) {
+bool SimulatedBoard::TakeError(int& count) {
     if (count == 0) {
         return false;
     }

@@ -8,8 +8,6 @@
 
 #include "core/CollectingNotifier.h"
 #include "core/ControlWord.h"
-#include "port/PortAccess.h"
-#include "port/SimulatedBoard.h"
 #include "server/InstrumentCall.h"
 #include "server/SweepClock.h"
 
@@ -157,10 +155,10 @@ const Command* FindCommand(const QList<QByteArray>& nodes, bool common, bool que
 
 } // namespace
 
-Instrument::Instrument(PortAccess& access, CollectingNotifier& notifier, int32_t port,
-                       Options options, QObject* parent)
-    : QObject(parent), access_(access), notifier_(notifier), options_(std::move(options)),
-      session_(access, port), clock_(new SweepClock(options_.stop, this)) {}
+Instrument::Instrument(Board& board, CollectingNotifier& notifier, int32_t port, Options options,
+                       QObject* parent)
+    : QObject(parent), board_(board), notifier_(notifier), options_(std::move(options)),
+      session_(board, port), clock_(new SweepClock(options_.stop, this)) {}
 
 Instrument::~Instrument() = default;
 
@@ -248,9 +246,7 @@ void Instrument::AbortSweep() {
 bool Instrument::LoadReported(ControlWord word, ClientStatus* client) {
     const BoardSession::Result result = session_.LoadWord(word);
     const std::vector<std::string> messages = notifier_.Take();
-    if (options_.simulated != nullptr) {
-        options_.simulated->ClearLog(); // nobody reads it here; it would only grow
-    }
+    board_.ForgetSimulatedAccesses(); // nobody reads it here; it would only grow
     const auto report = [this, client](int code, const std::string& detail) {
         if (client != nullptr) {
             client->Report(code, QString::fromStdString(detail));

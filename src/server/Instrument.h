@@ -23,8 +23,6 @@
 #include "server/ScpiSyntax.h"
 
 class CollectingNotifier;
-class PortAccess;
-class SimulatedPort;
 class SweepClock;
 
 class Instrument : public QObject {
@@ -33,15 +31,15 @@ public:
     struct Options {
         // Values the model cannot make are set to the nearest it can make.
         bool nearest = false;
-        // The simulated board, for BOARD:LATChed?; nullptr on real ports.
-        SimulatedPort* simulated = nullptr;
+        // The board is the simulated one: BOARD:LATChed? reads it.
+        bool simulated = false;
         // A stop request that ends a sweep's wait early; may be nullptr.
         const std::atomic<bool>* stop = nullptr;
         // The version field of *IDN?.
         QByteArray version = "0";
     };
 
-    Instrument(PortAccess& access, CollectingNotifier& notifier, int32_t port, Options options,
+    Instrument(Board& board, CollectingNotifier& notifier, int32_t port, Options options,
                QObject* parent = nullptr);
     ~Instrument() override;
 
@@ -138,7 +136,7 @@ private:
 
     std::optional<std::vector<double>> SweepPoints(Call* call) const;
 
-    PortAccess& access_;
+    Board& board_;
     CollectingNotifier& notifier_;
     Options options_;
     BoardSession session_;

@@ -6,7 +6,6 @@
 
 #include "core/BoardReadout.h"
 #include "core/ControlWord.h"
-#include "port/SimulatedBoard.h"
 #include "server/InstrumentCall.h"
 
 using namespace scpi;
@@ -29,8 +28,9 @@ void Instrument::SetModel(Call& call) {
             const double position = number->value;
             if (position != std::floor(position) || position < 1 ||
                 position > static_cast<double>(ModelProfiles().size())) {
-                call.Fail(kDataOutOfRange, QStringLiteral("the list positions are 1 to %1")
-                                               .arg(ModelProfiles().size()));
+                call.Fail(
+                    kDataOutOfRange,
+                    QStringLiteral("the list positions are 1 to %1").arg(ModelProfiles().size()));
                 return;
             }
             model = ProfileAt(static_cast<int>(position) - 1);
@@ -167,11 +167,10 @@ void Instrument::StepWordQuery(Call& call) {
     }
 }
 
-
 // BOARD (the simulated board only)
 
 void Instrument::LatchedQuery(Call& call) {
-    if (options_.simulated == nullptr) {
+    if (!options_.simulated) {
         call.Fail(kUndefinedHeader, QStringLiteral("BOARD is there with --simulate only"));
         return;
     }
@@ -182,7 +181,7 @@ void Instrument::LatchedQuery(Call& call) {
     if (model == nullptr) {
         return;
     }
-    const BoardDecoder& board = options_.simulated->Board();
+    const BoardState board = board_.SimulatedState();
     const QByteArray which = call.unit.params[0].toUpper();
     DeviceReadout readout;
     if (MatchesMnemonic(which, "PARallel")) {

@@ -7,13 +7,12 @@
 #include <memory>
 
 // serve is a dsactl subcommand, so it ends with dsactl's exit statuses.
+#include "core/Board.h"
 #include "core/CollectingNotifier.h"
 #include "core/ExitStatus.h"
 #include "core/HexAddress.h"
-#include "core/PortBackend.h"
 #include "core/TerminationSignals.h"
 #include "core/Version.h"
-#include "port/PortAccess.h"
 #include "server/Instrument.h"
 #include "server/ScpiServer.h"
 
@@ -48,15 +47,16 @@ int RunServe(const ServeSettings& settings) {
     TerminationSignals stopSignals(nullptr, TerminationSignals::Second::RequestsAgain);
     QObject::connect(&stopSignals, &TerminationSignals::Received, [] { QCoreApplication::quit(); });
     const std::atomic<bool>& stop = stopSignals.StopRequested();
-    PortBackend backend = MakePortBackend(simulate);
     CollectingNotifier notifier;
-    PortAccess access(*backend.io, notifier);
+    BoardRequest request;
+    request.transport = simulate ? Transport::Simulated : Transport::ParallelPort;
+    const std::unique_ptr<Board> board = Board::Open(request, notifier);
     Instrument::Options options;
     options.nearest = settings.nearest;
-    options.simulated = backend.simulated != nullptr ? &backend.simulated->Board() : nullptr;
+    options.simulated = board->Simulated();
     options.stop = &stop;
     options.version = DSA_VERSION;
-    Instrument instrument(access, notifier, port, options);
+    Instrument instrument(*board, notifier, port, options);
     ScpiServer server(instrument);
 
     QString error;

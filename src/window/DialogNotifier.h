@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "port/UserNotifier.h"
+#include "common/UserNotifier.h"
 
 class DialogNotifier : public UserNotifier {
 public:

@@ -11,15 +11,15 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "core/Board.h"
 #include "core/Catalogue.h"
 #include "core/HexAddress.h"
-#include "port/PortAccess.h"
 #include "window/AboutBox.h"
 #include "window/DialogNotifier.h"
 #include "window/HelpWindow.h"
 #include "window/WindowPlacement.h"
 
-DigitalStepAttenuatorForm::DigitalStepAttenuatorForm(PortAccess& module, UserNotifier* notifier,
+DigitalStepAttenuatorForm::DigitalStepAttenuatorForm(Board& module, UserNotifier* notifier,
                                                      QWidget* parent)
     : QWidget(parent), module_(module),
       ownNotifier_(notifier ? nullptr : std::make_unique<DialogNotifier>()),

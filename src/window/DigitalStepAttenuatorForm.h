@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "port/Transfers.h"
+#include "core/ControlWord.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,7 +18,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class LineControl;
-class PortAccess;
+class Board;
 class UserNotifier;
 class DialogNotifier;
 struct KeyRow;
@@ -26,14 +26,17 @@ enum class InterfaceClass;
 enum class WeightSet;
 enum class StepLayout;
 
+// Nominal attenuation last loaded through LE lines 1 to 6 (entry 0 is unused).
+using LeMemoryTable = std::array<float, 7>;
+
 class DigitalStepAttenuatorForm : public QWidget {
     Q_OBJECT
 
 public:
-    // `module` is the port access the window uses; it must outlive the window.
-    // Messages and beeps of the window go to `notifier` (the same one the module
+    // `module` is the board the window drives; it must outlive the window.
+    // Messages and beeps of the window go to `notifier` (the same one the board
     // uses); without one the window shows its own message boxes.
-    explicit DigitalStepAttenuatorForm(PortAccess& module, UserNotifier* notifier = nullptr,
+    explicit DigitalStepAttenuatorForm(Board& module, UserNotifier* notifier = nullptr,
                                        QWidget* parent = nullptr);
     ~DigitalStepAttenuatorForm() override;
 
@@ -145,7 +148,7 @@ private:
     void LoadSavedPortAddress();
     int16_t SelectedLeLine() const;
 
-    PortAccess& module_;
+    Board& module_;
     std::unique_ptr<DialogNotifier> ownNotifier_;
     UserNotifier& notifier_;
     int16_t modelListIndex_ = -1;

@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <cstdlib>
 
-#include "core/Load.h"
+#include "common/UserNotifier.h"
+#include "core/Board.h"
+#include "core/ControlWord.h"
 #include "core/NumberText.h"
-#include "port/Transfers.h"
-#include "port/UserNotifier.h"
 #include "window/Caption.h"
 #include "window/CheckValue.h"
 
@@ -47,8 +47,12 @@ void DigitalStepAttenuatorForm::RunTransfer() {
         CheckValue(Check1[0]) == 1 ? InterfaceClass::Parallel : InterfaceClass::Serial;
     // The value is read the way the display wrote it, in the user's own number format.
     const double shown = ParseNumberText(Label2->text()).value_or(0.0);
-    Load(module_, PortAddress, interfaceClass, CurrentStepStates(), LeIndex,
-         static_cast<float>(shown), LeMemory);
+    const LoadOutcome outcome =
+        module_.Load(PortAddress, interfaceClass, WordOfSteps(CurrentStepStates()), LeIndex);
+    // A serial device's line remembers the value shown when the device latched.
+    if (interfaceClass == InterfaceClass::Serial && outcome.latched) {
+        LeMemory[static_cast<size_t>(LeIndex)] = static_cast<float>(shown);
+    }
 }
 
 void DigitalStepAttenuatorForm::Check1_Click(int16_t index) {

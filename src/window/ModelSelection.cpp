@@ -7,14 +7,14 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "core/Board.h"
+#include "core/Catalogue.h"
+#include "core/ModelProfile.h"
+#include "core/StepWeights.h"
 #include "window/Caption.h"
 #include "window/CheckValue.h"
 #include "window/LineControl.h"
 #include "window/Twips.h"
-#include "core/Catalogue.h"
-#include "core/ModelProfile.h"
-#include "port/PortAccess.h"
-#include "core/StepWeights.h"
 
 namespace {
 

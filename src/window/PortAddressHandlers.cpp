@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "port/PortAccess.h"
 #include "core/AddressFile.h"
+#include "core/Board.h"
 #include "core/HexAddress.h"
 
 void DigitalStepAttenuatorForm::AddText_Change() {

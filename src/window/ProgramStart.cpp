@@ -5,9 +5,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include "core/Board.h"
 #include "core/HexAddress.h"
-#include "core/PortBackend.h"
-#include "port/PortAccess.h"
 #include "window/DialogNotifier.h"
 #include "window/DigitalStepAttenuatorForm.h"
 #include "window/TestBoardWindow.h"
@@ -22,7 +21,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("simulate"),
         QStringLiteral("Drive a simulated board at port %1 instead of the parallel port, and "
                        "show it in a Test board window. Needs no hardware and no permissions.")
-            .arg(HexAddressText(kSimulatedBoardBase)));
+            .arg(HexAddressText(Board::SimulatedBase())));
     parser.addOption(simulate);
 
     CommandLine result;
@@ -54,14 +53,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 }
 
 Program::Program(const StartOptions& options) : notifier_(std::make_unique<DialogNotifier>()) {
-    PortBackend backend = MakePortBackend(options.simulate);
-    port_ = std::move(backend.io);
-    simulated_ = backend.simulated;
-    module_ = std::make_unique<PortAccess>(*port_, *notifier_);
+    BoardRequest request;
+    request.transport = options.simulate ? Transport::Simulated : Transport::ParallelPort;
+    module_ = Board::Open(request, *notifier_);
     form_ = std::make_unique<DigitalStepAttenuatorForm>(*module_, notifier_.get());
     notifier_->SetParent(form_.get());
-    if (simulated_ != nullptr) {
-        testBoard_ = std::make_unique<TestBoardWindow>(*simulated_, *form_);
+    if (module_->Simulated()) {
+        testBoard_ = std::make_unique<TestBoardWindow>(*module_, *form_);
     }
 }
 

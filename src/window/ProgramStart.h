@@ -9,9 +9,7 @@
 
 class DialogNotifier;
 class DigitalStepAttenuatorForm;
-class PortAccess;
-class PortIo;
-class SimulatedParallelPort;
+class Board;
 class TestBoardWindow;
 
 struct StartOptions {
@@ -49,13 +47,12 @@ public:
     DigitalStepAttenuatorForm& Form() { return *form_; }
     // nullptr without --simulate.
     TestBoardWindow* TestBoard() { return testBoard_.get(); }
-    SimulatedParallelPort* SimulatedBoard() { return simulated_; }
+    // The board the window drives (the simulated one with --simulate).
+    Board& PortBoard() { return *module_; }
 
 private:
     std::unique_ptr<DialogNotifier> notifier_;
-    std::unique_ptr<PortIo> port_;
-    SimulatedParallelPort* simulated_ = nullptr; // port_, when simulating
-    std::unique_ptr<PortAccess> module_;
+    std::unique_ptr<Board> module_;
     std::unique_ptr<DigitalStepAttenuatorForm> form_;
     std::unique_ptr<TestBoardWindow> testBoard_;
 };

@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/Board.h"
 #include "core/Catalogue.h"
-#include "port/SimulatedParallelPort.h"
 #include "window/DigitalStepAttenuatorForm.h"
 #include "window/FormControls.h"
 
@@ -78,9 +78,9 @@ QPoint PlaceBeside(const QRect& mainFrame, const QSize& ownFrame, const QRect& s
             std::max(screen.top(), screen.bottom() + 1 - ownFrame.height())};
 }
 
-TestBoardWindow::TestBoardWindow(SimulatedParallelPort& port,
-                                 const DigitalStepAttenuatorForm& form, QWidget* parent)
-    : QWidget(parent, Qt::Window), port_(port), form_(form) {
+TestBoardWindow::TestBoardWindow(Board& board, const DigitalStepAttenuatorForm& form,
+                                 QWidget* parent)
+    : QWidget(parent, Qt::Window), board_(board), form_(form) {
     setObjectName(QStringLiteral("TestBoard"));
     setWindowTitle(QStringLiteral("Test board"));
     // Showing it must leave the main window the active one.
@@ -91,7 +91,7 @@ TestBoardWindow::TestBoardWindow(SimulatedParallelPort& port,
     Build();
     // Every write reaches the labels at once, inside the transfer that makes it,
     // so the last write of a transfer is always what the window shows.
-    port_.Board().SetWriteObserver([this](const SimulatedPort::Access&) { Refresh(); });
+    board_.OnSimulatedWrite([this] { Refresh(); });
     // A new model changes what the words mean, with or without a write.
     connect(form_.ModelCombo, &QComboBox::editTextChanged, this, [this] { Refresh(); });
     connect(form_.ModelCombo, qOverload<int>(&QComboBox::activated), this, [this] { Refresh(); });
@@ -99,7 +99,7 @@ TestBoardWindow::TestBoardWindow(SimulatedParallelPort& port,
 }
 
 TestBoardWindow::~TestBoardWindow() {
-    port_.Board().SetWriteObserver({});
+    board_.OnSimulatedWrite({});
 }
 
 void TestBoardWindow::Build() {
@@ -108,7 +108,7 @@ void TestBoardWindow::Build() {
     // words in two columns.
     auto* layout = new QVBoxLayout(this);
     auto* heading = new QHBoxLayout;
-    Address = new QLabel(BoardAddressText(port_.Base()), this);
+    Address = new QLabel(BoardAddressText(board_.SimulatedBoardBase()), this);
     Address->setObjectName(QStringLiteral("BoardAddress"));
     Model = new QLabel(this);
     Model->setObjectName(QStringLiteral("BoardModel"));
@@ -157,7 +157,7 @@ void TestBoardWindow::Build() {
 void TestBoardWindow::Refresh() {
     const ModelProfile* model =
         ModelOfComboBox(form_.ModelComboListIndex(), form_.ModelCombo->currentText());
-    Show(ReadBoard(port_.Board().Board(), model));
+    Show(ReadBoard(board_.SimulatedState(), model));
 }
 
 void TestBoardWindow::Show(const BoardReadout& readout) {

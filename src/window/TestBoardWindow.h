@@ -23,7 +23,7 @@
 
 class QComboBox;
 class QLabel;
-class SimulatedParallelPort;
+class Board;
 class DigitalStepAttenuatorForm;
 
 // One data line: a round lamp, lit while the line is high.
@@ -59,10 +59,9 @@ class TestBoardWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // Follows every write to `port` and reads the words for the model chosen in
-    // `form`. Both must outlive the window.
-    TestBoardWindow(SimulatedParallelPort& port, const DigitalStepAttenuatorForm& form,
-                    QWidget* parent = nullptr);
+    // Follows every write to the simulated board of `board` and reads the words for the model
+    // chosen in `form`. Both must outlive the window.
+    TestBoardWindow(Board& board, const DigitalStepAttenuatorForm& form, QWidget* parent = nullptr);
     ~TestBoardWindow() override;
 
     // Shows what the board holds now.
@@ -86,6 +85,6 @@ private:
     // without letting window events run, and the lines should be seen as they move.
     static void SetText(QLabel* label, const QString& text);
 
-    SimulatedParallelPort& port_;
+    Board& board_;
     const DigitalStepAttenuatorForm& form_;
 };

@@ -4,39 +4,39 @@
 #include <QtTest>
 
 #include "core/BoardReadout.h"
+#include "core/CollectingNotifier.h"
 #include "core/ModelProfile.h"
+#include "core/SimulatedState.h"
 #include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
 #include "port/Transfers.h"
-#include "core/CollectingNotifier.h"
 
 namespace {
 
 constexpr int32_t kPort = 0x378;
 
-StepStates Steps(std::initializer_list<int> on) {
-    StepStates steps{};
+uint8_t Steps(std::initializer_list<int> on) {
+    uint8_t word = 0;
     for (int member : on) {
-        steps.at(static_cast<std::size_t>(member)) = true;
+        word = static_cast<uint8_t>(word | 1u << member);
     }
-    return steps;
+    return word;
 }
 
 // A board driven by the real transfers, as the programs drive it.
 struct DrivenBoard {
     void Serial(std::initializer_list<int> on, int16_t le) {
-        QVERIFY(SendSerialWord(module, kPort, Steps(on), le, 0.0f, memory));
+        QVERIFY(SendSerialWord(module, kPort, Steps(on), le));
     }
     void Parallel(std::initializer_list<int> on) {
         const uint8_t word = SendParallelWord(module, kPort, Steps(on));
         QVERIFY(ParallelLatchPulse(module, kPort, word));
     }
-    const BoardDecoder& Board() const { return port.Board(); }
+    BoardState Board() const { return StateOf(port.Decoder()); }
 
-    SimulatedPort port{kPort};
+    SimulatedBoard port{kPort};
     CollectingNotifier notifier;
     PortAccess module{port, notifier};
-    LeMemoryTable memory{};
 };
 
 const QLocale kC = QLocale::c();
@@ -60,7 +60,7 @@ private slots:
     }
 
     void aFreshBoardHasLatchedNothing() {
-        const BoardDecoder board;
+        const BoardState board;
         const BoardReadout readout = ReadBoard(board, ProfileAt(0), kC);
         for (int le = 1; le <= kSerialDeviceCount; ++le) {
             QCOMPARE(readout.serial.at(static_cast<std::size_t>(le - 1)),
@@ -78,8 +78,10 @@ private slots:
         driven.Serial({}, 5);
         const ModelProfile* model = FindModel(QStringLiteral("VK58-Q1-S1"));
         QVERIFY(model);
-        QCOMPARE(SerialDeviceText(driven.Board(), 3, model, kC), QStringLiteral("LE3: 001110 = 7 dB"));
-        QCOMPARE(SerialDeviceText(driven.Board(), 5, model, kC), QStringLiteral("LE5: 000000 = 0 dB"));
+        QCOMPARE(SerialDeviceText(driven.Board(), 3, model, kC),
+                 QStringLiteral("LE3: 001110 = 7 dB"));
+        QCOMPARE(SerialDeviceText(driven.Board(), 5, model, kC),
+                 QStringLiteral("LE5: 000000 = 0 dB"));
         QCOMPARE(SerialDeviceText(driven.Board(), 1, model, kC),
                  QStringLiteral("LE1: nothing latched yet"));
         // The serial transfer ends with all lines low.
@@ -111,7 +113,8 @@ private slots:
         QCOMPARE(ParallelDeviceText(driven.Board(), FindModel("VK58-Q1-P1"), kC),
                  QStringLiteral("PAR: 1010001 = 8.75 dB"));
         driven.Parallel({1});
-        QCOMPARE(ParallelDeviceText(driven.Board(), quarter, kC), QStringLiteral("PAR: 0000010 = 1 dB"));
+        QCOMPARE(ParallelDeviceText(driven.Board(), quarter, kC),
+                 QStringLiteral("PAR: 0000010 = 1 dB"));
         QCOMPARE(ParallelDeviceText(driven.Board(), FindModel("VK58-Q1-P1"), kC),
                  QStringLiteral("PAR: 000010 = 1 dB"));
         // The word stays on the lines after its latch pulse.

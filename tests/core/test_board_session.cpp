@@ -4,12 +4,12 @@
 
 #include <QtTest>
 
+#include "core/Board.h"
 #include "core/BoardSession.h"
+#include "core/CollectingNotifier.h"
 #include "core/ControlWord.h"
 #include "core/ModelProfile.h"
-#include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
-#include "core/CollectingNotifier.h"
 
 namespace {
 
@@ -18,9 +18,9 @@ constexpr int32_t kBase = 0x378;
 // A session on a simulated board at kBase (or at `address`).
 struct Bench {
     explicit Bench(int32_t address = kBase) : session(access, address) {}
-    SimulatedPort port{kBase};
+    SimulatedBoard port{kBase};
     CollectingNotifier notifier;
-    PortAccess access{port, notifier};
+    Board access{port, notifier};
     BoardSession session;
 };
 
@@ -38,8 +38,8 @@ private slots:
         const auto result = session.LoadWord(0b001110);
         QVERIFY(result.outcome.latched);
         QVERIFY(result.outcome.verified);
-        QCOMPARE(port.Board().SerialDevice(3).value, uint8_t{0b001110});
-        QCOMPARE(port.Board().SerialDevice(1).loads, 0);
+        QCOMPARE(port.Decoder().SerialDevice(3).value, uint8_t{0b001110});
+        QCOMPARE(port.Decoder().SerialDevice(1).loads, 0);
         QCOMPARE(session.LoadedWord(3), std::optional<ControlWord>(0b001110));
         QCOMPARE(session.LoadedOnSelection(), std::optional<ControlWord>(0b001110));
         QVERIFY(!session.LoadedWord(1));
@@ -62,8 +62,8 @@ private slots:
         session.SelectModel(model);
         const ControlWord word = 0b1000101; // 0.25 + 0.5 + 2 dB
         QVERIFY(session.LoadWord(word).outcome.latched);
-        QCOMPARE(port.Board().ParallelDevice().value, ParallelLinesOfWord(word));
-        QCOMPARE(WordOfParallelLines(port.Board().ParallelDevice().value), word);
+        QCOMPARE(port.Decoder().ParallelDevice().value, ParallelLinesOfWord(word));
+        QCOMPARE(WordOfParallelLines(port.Decoder().ParallelDevice().value), word);
         QCOMPARE(AttenuationOf(*model, word), 2.75);
         QCOMPARE(session.LoadedParallelWord(), std::optional<ControlWord>(word));
         QCOMPARE(port.Register(kBase), ParallelLinesOfWord(word)); // the word stays on the lines

@@ -3,10 +3,9 @@
 
 #include <QtTest>
 
+#include "core/Board.h"
 #include "core/BoardReadout.h"
 #include "core/DwellText.h"
-#include "core/Load.h"
-#include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
 
 using namespace std::chrono_literals;
@@ -36,39 +35,37 @@ private slots:
         QCOMPARE(ParseDwell("2S", c), std::optional<std::chrono::nanoseconds>(2s));
         QCOMPARE(ParseDwell("0,5s", QLocale(QLocale::German)),
                  std::optional<std::chrono::nanoseconds>(500ms));
-        for (const char* bad : {"", "ms", "abc", "0", "0ms", "-5ms", "5m", "5 m s", "1e9s", "nan"}) {
+        for (const char* bad :
+             {"", "ms", "abc", "0", "0ms", "-5ms", "5m", "5 m s", "1e9s", "nan"}) {
             QVERIFY2(!ParseDwell(QString::fromLatin1(bad), c).has_value(), bad);
         }
     }
 
     void serialReadoutShowsTheLatchedWordOfItsLine() {
-        SimulatedPort port(0x378);
+        SimulatedBoard port(0x378);
         QuietNotifier notifier;
-        PortAccess access(port, notifier);
-        LeMemoryTable memory{};
+        Board access(port, notifier);
         const ModelProfile& model = *FindModel(QStringLiteral("VK58-Q5-S1"));
         const ControlWord word = *LookUpAttenuation(model, 7).word;
-        QVERIFY(Load(access, 0x378, InterfaceClass::Serial, StepsOfWord(word), 3, -7.0f, memory)
-                    .latched);
-        const DeviceReadout readout = DeviceReadoutFor(port.Board(), model, 3);
+        QVERIFY(access.Load(0x378, InterfaceClass::Serial, word, 3).latched);
+        const DeviceReadout readout = DeviceReadoutFor(access.SimulatedState(), model, 3);
         QCOMPARE(readout.le, 3);
         QCOMPARE(int(readout.word), 14);
         QCOMPARE(readout.loads, 1);
         QCOMPARE(ReadoutText(readout, QLocale::c()), QStringLiteral("LE3: 001110 = 7 dB"));
         QCOMPARE(LatchedText(readout, QLocale::c()), QStringLiteral("LE3 latched 001110 = 7 dB"));
         // Other lines were not loaded.
-        QCOMPARE(SerialDeviceReadout(port.Board(), 1, model).loads, 0);
+        QCOMPARE(SerialDeviceReadout(access.SimulatedState(), 1, model).loads, 0);
     }
 
     void parallelReadoutTakesTheSeventhStepFromD7() {
-        SimulatedPort port(0x378);
+        SimulatedBoard port(0x378);
         QuietNotifier notifier;
-        PortAccess access(port, notifier);
-        LeMemoryTable memory{};
+        Board access(port, notifier);
         const ModelProfile& model = *ProfileAt(24); // 0.25 dB step on D7
         const ControlWord word = *LookUpAttenuation(model, 16.75).word;
-        Load(access, 0x378, InterfaceClass::Parallel, StepsOfWord(word), 1, 0.0f, memory);
-        const DeviceReadout readout = DeviceReadoutFor(port.Board(), model, 0);
+        access.Load(0x378, InterfaceClass::Parallel, word, 1);
+        const DeviceReadout readout = DeviceReadoutFor(access.SimulatedState(), model, 0);
         QCOMPARE(int(readout.word), int(word));
         QCOMPARE(ReadoutText(readout, QLocale(QLocale::German)),
                  QStringLiteral("parallel: 1100001 = 16,75 dB"));

@@ -3,9 +3,8 @@
 
 #include <QtTest>
 
+#include "core/Board.h"
 #include "core/CollectingNotifier.h"
-#include "core/Load.h"
-#include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
 
 namespace {
@@ -13,7 +12,7 @@ namespace {
 constexpr int32_t kPort = 0x378;
 
 // Steps 0, 2 and 5 on.
-constexpr StepStates kSteps = {true, false, true, false, false, true, false};
+constexpr ControlWord kSteps = 0b100101;
 
 } // namespace
 
@@ -24,36 +23,32 @@ private slots:
     // A read error on every try is one message for the whole Load, not one per
     // write; the word still reaches the latch.
     void repeatedReadErrorIsOneMessagePerLoad() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         CollectingNotifier user;
-        PortAccess access(io, user);
+        Board access(io, user);
         io.FaultsOf(kPort).readErrors = -1;
-        LeMemoryTable memory{};
 
         for (int load = 1; load <= 2; ++load) {
-            const LoadOutcome outcome =
-                Load(access, kPort, InterfaceClass::Parallel, kSteps, 1, -1.0f, memory);
+            const LoadOutcome outcome = access.Load(kPort, InterfaceClass::Parallel, kSteps, 1);
             QVERIFY(outcome.latched);
             QVERIFY(!outcome.verified);
             QCOMPARE(user.Messages().size(), static_cast<std::size_t>(load));
         }
         QCOMPARE(user.Messages().front(), std::string("Error reading From:888"));
-        QCOMPARE(int(io.Board().ParallelDevice().value), 37);
-        QCOMPARE(io.Board().ParallelDevice().loads, 2);
+        QCOMPARE(int(io.Decoder().ParallelDevice().value), 37);
+        QCOMPARE(io.Decoder().ParallelDevice().loads, 2);
     }
 
-    // A typed register address is no port: nothing is sent, nothing recorded.
+    // A typed register address is no port: nothing is sent.
     void registerAddressSendsNothing() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         CollectingNotifier user;
-        PortAccess access(io, user);
-        LeMemoryTable memory{};
+        Board access(io, user);
         for (InterfaceClass kind : {InterfaceClass::Serial, InterfaceClass::Parallel}) {
-            const LoadOutcome outcome = Load(access, kPort + 2, kind, kSteps, 1, -1.0f, memory);
+            const LoadOutcome outcome = access.Load(kPort + 2, kind, kSteps, 1);
             QVERIFY(!outcome.latched);
         }
         QVERIFY(io.Log().empty());
-        QCOMPARE(memory, LeMemoryTable{});
         QCOMPARE(user.Messages().size(), std::size_t{1});
         QVERIFY(user.Messages().front().find("37A") != std::string::npos);
     }

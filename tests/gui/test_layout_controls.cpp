@@ -15,10 +15,10 @@
 #include <memory>
 
 #include "NullPort.h"
+#include "core/Board.h"
 #include "window/Caption.h"
 #include "window/DigitalStepAttenuatorForm.h"
 #include "window/LineControl.h"
-#include "port/PortAccess.h"
 
 namespace {
 
@@ -348,7 +348,7 @@ class LayoutControlsTest : public QObject {
 
     QTemporaryDir workDir_;
     NullPort port_;
-    std::unique_ptr<PortAccess> module_;
+    std::unique_ptr<Board> module_;
     std::unique_ptr<DigitalStepAttenuatorForm> window_;
     QList<Control> controls_;
 
@@ -360,7 +360,7 @@ private slots:
         // Showing the window reads and writes the address file in the working folder.
         QVERIFY(workDir_.isValid());
         QVERIFY(QDir::setCurrent(workDir_.path()));
-        module_ = std::make_unique<PortAccess>(port_, port_);
+        module_ = std::make_unique<Board>(port_, port_);
         window_ = std::make_unique<DigitalStepAttenuatorForm>(*module_);
         controls_ = DesignedControls(*window_);
     }

@@ -13,15 +13,15 @@
 #include <memory>
 
 #include "NullPort.h"
+#include "core/Board.h"
 #include "window/DigitalStepAttenuatorForm.h"
-#include "port/PortAccess.h"
 
 class LayoutFocusTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir workDir_;
     NullPort port_;
-    std::unique_ptr<PortAccess> module_;
+    std::unique_ptr<Board> module_;
     std::unique_ptr<DigitalStepAttenuatorForm> window_;
 
     // The widget that has the focus after each of `count` presses of (Shift+)Tab.
@@ -43,7 +43,7 @@ private slots:
     }
 
     void init() {
-        module_ = std::make_unique<PortAccess>(port_, port_);
+        module_ = std::make_unique<Board>(port_, port_);
         window_ = std::make_unique<DigitalStepAttenuatorForm>(*module_);
         window_->show();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));

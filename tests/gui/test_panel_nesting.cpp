@@ -11,7 +11,7 @@
 
 #include "BoardHarness.h"
 #include "PanelExpectations.h"
-#include "port/PortAccess.h"
+#include "core/Board.h"
 
 using namespace PanelExpect;
 
@@ -32,9 +32,9 @@ struct NotifiedBoard {
     std::vector<int> DataWrites() const { return port.WritesTo(BoardHarness::kData); }
 
     ScopedWorkingFolder folder;
-    SimulatedPort port{BoardHarness::kData};
+    SimulatedBoard port{BoardHarness::kData};
     CallbackNotifier notifier;
-    PortAccess module{port, notifier};
+    Board module{port, notifier};
     DigitalStepAttenuatorForm form{module, &notifier};
 };
 
@@ -146,7 +146,7 @@ private slots:
         const int steps = Steps({1, 2, 3});
         QCOMPARE(WritesText(b.DataWrites()),
                  WritesText(Concat({{0}, SerialWrites(steps, 3), SerialWrites(steps, 3)})));
-        QCOMPARE(b.port.Board().SerialDevice(3).loads, 2);
+        QCOMPARE(b.port.Decoder().SerialDevice(3).loads, 2);
         QCOMPARE(b.form.LeMemory[3], -7.0f);
     }
 
@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(
             WritesText(b.DataWrites()),
             WritesText(Concat({{0}, SerialWrites(Steps({1}), 1), SerialWrites(Steps({1, 3}), 1)})));
-        QCOMPARE(int{b.port.Board().SerialDevice(1).value}, Steps({1, 3}));
+        QCOMPARE(int{b.port.Decoder().SerialDevice(1).value}, Steps({1, 3}));
         QCOMPARE(b.form.LeMemory[1], -5.0f);
     }
 };

@@ -88,12 +88,12 @@ private slots:
         const int steps = StepsOf(members);
         QCOMPARE(WritesText(h.DataWrites()), WritesText(SerialWrites(steps, le)));
         QCOMPARE(h.port.Register(BoardHarness::kData), uint8_t{0});
-        const BoardDecoder::Latched& device = h.port.Board().SerialDevice(le);
+        const BoardDecoder::Latched& device = h.port.Decoder().SerialDevice(le);
         QCOMPARE(device.loads, 1);
         QCOMPARE(int{device.value}, SerialDeviceValue(steps));
         for (int other = 1; other <= 6; ++other) {
             if (other != le) {
-                QCOMPARE(h.port.Board().SerialDevice(other).loads, 0);
+                QCOMPARE(h.port.Decoder().SerialDevice(other).loads, 0);
             }
         }
         QCOMPARE(h.form.LeMemory[static_cast<size_t>(le)], display.toFloat());
@@ -131,6 +131,14 @@ private slots:
         h.Click(h.form.Command1);
         QCOMPARE(h.form.LeMemory[3], -7.5f);
         QCOMPARE(h.form.LeMemory[1], 0.0f);
+
+        // A Load that latches nothing (a register address is no port) leaves
+        // the line's value as it was.
+        h.ClickStep(4);
+        h.form.PortAddress = BoardHarness::kControl;
+        h.Click(h.form.Command1);
+        QCOMPARE(h.form.LeMemory[3], -7.5f);
+        QCOMPARE(h.port.Decoder().SerialDevice(3).loads, 2);
     }
 
     void cascadedModelDoublesEveryWeight() {
@@ -186,8 +194,8 @@ private slots:
 
         QCOMPARE(WritesText(h.DataWrites()), QStringLiteral("191,255,191"));
         QCOMPARE(h.port.Register(BoardHarness::kData), uint8_t{191});
-        QCOMPARE(int{h.port.Board().ParallelDevice().value}, 191);
-        QCOMPARE(h.port.Board().ParallelDevice().loads, 1);
+        QCOMPARE(int{h.port.Decoder().ParallelDevice().value}, 191);
+        QCOMPARE(h.port.Decoder().ParallelDevice().loads, 1);
         // The parallel transfer addresses no LE line and records nothing.
         QVERIFY(h.form.LeMemory == before);
     }
@@ -231,7 +239,7 @@ private slots:
         QCOMPARE(WritesText(h.DataWrites()),
                  WritesText(Concat({SerialWrites(Steps({0}), 1), SerialWrites(Steps({0, 3}), 1)})));
         QCOMPARE(h.form.LeMemory[1], -4.5f);
-        QCOMPARE(int{h.port.Board().SerialDevice(1).value}, Steps({0, 3}));
+        QCOMPARE(int{h.port.Decoder().SerialDevice(1).value}, Steps({0, 3}));
 
         // The disabled Load button takes no click.
         h.port.ClearLog();

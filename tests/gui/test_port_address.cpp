@@ -56,8 +56,8 @@ private slots:
         QCOMPARE(h.form.PortAddress, 888);
         // Control register first, then the data register, each verified.
         std::vector<std::pair<int32_t, int>> writes;
-        for (const SimulatedPort::Access& access : h.port.Log()) {
-            if (access.kind == SimulatedPort::Kind::Write) {
+        for (const SimulatedBoard::Access& access : h.port.Log()) {
+            if (access.kind == SimulatedBoard::Kind::Write) {
                 writes.emplace_back(access.port, access.value);
             }
         }
@@ -70,8 +70,7 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<int32_t>("address");
         // The box held "278" (632) before the activation read the file.
-        QTest::newRow("empty file sets no port and empties the box")
-            << QByteArray("") << "" << 0;
+        QTest::newRow("empty file sets no port and empties the box") << QByteArray("") << "" << 0;
         QTest::newRow("six characters are ignored") << QByteArray("000378\r\n") << "278" << 632;
         QTest::newRow("quoted field") << QByteArray("\"3bc\"\r\n") << "3bc" << 956;
         QTest::newRow("pci card") << QByteArray("D010\r\n") << "D010" << 53264;

@@ -29,7 +29,7 @@ private slots:
         h.Click(h.form.Command1);
 
         QVERIFY(h.port.Log().empty());
-        QCOMPARE(h.port.Board().SerialDevice(1).loads, 0);
+        QCOMPARE(h.port.Decoder().SerialDevice(1).loads, 0);
         QCOMPARE(h.notifier.messages.size(), std::size_t{1});
         QVERIFY2(QString::fromStdString(h.notifier.messages.front()).contains(" " + typed + ";"),
                  h.notifier.messages.front().c_str());

@@ -10,7 +10,7 @@
 #include <QtTest>
 
 #include "BoardHarness.h"
-#include "port/SimulatedParallelPort.h"
+#include "core/SimulatedState.h"
 #include "window/DigitalStepAttenuatorForm.h"
 #include "window/ProgramStart.h"
 #include "window/TestBoardWindow.h"
@@ -100,8 +100,8 @@ private slots:
         const CommandLine helpAll = ParseCommandLine({program, QStringLiteral("--help-all")});
         QVERIFY(helpAll.exitNow && !helpAll.isError);
         QVERIFY(helpAll.text.contains(QStringLiteral("--simulate")));
-        QVERIFY(ParseCommandLine({program, QStringLiteral("--version")}).text.contains(
-            QCoreApplication::applicationVersion()));
+        QVERIFY(ParseCommandLine({program, QStringLiteral("--version")})
+                    .text.contains(QCoreApplication::applicationVersion()));
 
         for (const QString& bad : {QStringLiteral("--simulte"), QStringLiteral("378")}) {
             const CommandLine wrong = ParseCommandLine({program, bad});
@@ -114,7 +114,7 @@ private slots:
         StartedProgram run(false);
         QVERIFY(run.started);
         QVERIFY(run.program->TestBoard() == nullptr);
-        QVERIFY(run.program->SimulatedBoard() == nullptr);
+        QVERIFY(SimulatedBoardOf(run.program->PortBoard()) == nullptr);
         QVERIFY(TestBoardWindows().isEmpty());
         QCOMPARE(run.Form().windowTitle(), kMainTitle);
         QVERIFY(run.Form().findChild<QObject*>(QStringLiteral("BoardLamp(0)")) == nullptr);
@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(run.Board().Parallel->text(), QStringLiteral("PAR: 1010001 = 8.75 dB"));
         // The word stays on D0, D4 and D7 after the latch pulse on D6.
         QCOMPARE(run.Lamps(), LampsOf(0x91));
-        QCOMPARE(run.program->SimulatedBoard()->Board().Register(0x378), uint8_t{0x91});
+        QCOMPARE(SimulatedBoardOf(run.program->PortBoard())->Register(0x378), uint8_t{0x91});
 
         run.Choose(0); // VK58-Q1-S1, serial
         QCOMPARE(run.Board().Model->text(), QStringLiteral("Model: VK58-Q1-S1"));
@@ -183,7 +183,7 @@ private slots:
     // events to run (a transfer does not let them run).
     void lampsFollowEveryWrite() {
         StartedProgram run(true, QStringLiteral("378"));
-        SimulatedPort& board = run.program->SimulatedBoard()->Board();
+        SimulatedBoard& board = *SimulatedBoardOf(run.program->PortBoard());
         for (int lines : {0xA5, 0x01, 0x40, 0x00, 0xFF}) {
             board.Out32(0x378, static_cast<uint8_t>(lines));
             QCOMPARE(run.Lamps(), LampsOf(lines));

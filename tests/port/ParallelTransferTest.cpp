@@ -7,7 +7,7 @@ namespace {
 constexpr int32_t kPort = 0x378;
 
 // The word and its latch pulse, as one Load sends them.
-bool SendAndLatch(PortAccess& module, int32_t port, const StepStates& steps) {
+bool SendAndLatch(PortAccess& module, int32_t port, uint8_t steps) {
     const PortAccess::Operation load(module);
     return ParallelLatchPulse(module, port, SendParallelWord(module, port, steps));
 }
@@ -29,7 +29,7 @@ private slots:
     void wordAndLatch() {
         QFETCH(QList<int>, on);
         QFETCH(int, word);
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
 
@@ -37,8 +37,8 @@ private slots:
 
         QCOMPARE(Writes(io, kPort), QList<int>({word, word | 64, word}));
         QCOMPARE(int(io.Register(kPort)), word);
-        QCOMPARE(int(io.Board().ParallelDevice().value), word);
-        QCOMPARE(io.Board().ParallelDevice().loads, 1);
+        QCOMPARE(int(io.Decoder().ParallelDevice().value), word);
+        QCOMPARE(io.Decoder().ParallelDevice().loads, 1);
         QCOMPARE(user.beeps, 0);
     }
 
@@ -53,7 +53,7 @@ private slots:
     void latchWithD6ReadingHigh() {
         QFETCH(QList<int>, on);
         QFETCH(int, word);
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.FaultsOf(kPort).stuckHigh = 64;
@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(Writes(io, kPort),
                  Repeat({word}, 10) + QList<int>{word | 64} + Repeat({word}, 10));
         QCOMPARE(user.beeps, 2);
-        QCOMPARE(int(io.Board().ParallelDevice().value), word);
+        QCOMPARE(int(io.Decoder().ParallelDevice().value), word);
     }
 
     // The latch pulse is made of the word that was written, never of a read of
@@ -79,7 +79,7 @@ private slots:
     void latchCarriesTheWrittenWordWhateverReadsBack() {
         QFETCH(int, stuckHigh);
         QFETCH(int, readErrors);
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.FaultsOf(kPort).stuckHigh = static_cast<uint8_t>(stuckHigh);
@@ -90,8 +90,8 @@ private slots:
 
         QCOMPARE(Writes(io, kPort),
                  Repeat({word}, 10) + Repeat({word | 64}, 10) + Repeat({word}, 10));
-        QCOMPARE(int(io.Board().ParallelDevice().value), word);
-        QCOMPARE(io.Board().ParallelDevice().loads, 1);
+        QCOMPARE(int(io.Decoder().ParallelDevice().value), word);
+        QCOMPARE(io.Decoder().ParallelDevice().loads, 1);
         QCOMPARE(user.beeps, 3);
         QTEST(int(user.messages.size()), "messages");
         if (!user.messages.isEmpty()) {
@@ -110,7 +110,7 @@ private slots:
     }
     void portGoneDuringTransfer() {
         QFETCH(int, writesLeft);
-        SimulatedPort board(kPort);
+        SimulatedBoard board(kPort);
         VanishingPort io(board, writesLeft);
         RecordingNotifier user;
         PortAccess module(io, user);
@@ -118,13 +118,13 @@ private slots:
         QVERIFY(!SendAndLatch(module, kPort, Steps({0, 3})));
 
         QTEST(Writes(board, kPort), "writes");
-        QTEST(board.Board().ParallelDevice().loads, "loads");
+        QTEST(board.Decoder().ParallelDevice().loads, "loads");
         QCOMPARE(user.messages, QStringList{"Port 888 is gone."});
         QCOMPARE(user.beeps, 0);
     }
 
     void noPortWritesNothing() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         SendAndLatch(module, 0, Steps({1, 6}));
@@ -134,7 +134,7 @@ private slots:
     }
 
     void unavailablePortSkipsLatchWithOneMessage() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.FaultsOf(kPort).unavailable = true;

@@ -22,7 +22,7 @@ private slots:
     void portGuard() {
         QFETCH(int, port);
         QFETCH(bool, used);
-        SimulatedPort io(port);
+        SimulatedBoard io(port);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.SetRegister(port, 7);
@@ -42,7 +42,7 @@ private slots:
     }
     void valueOutsideByteIsRefusedNotTruncated() {
         QFETCH(int, value);
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         QCOMPARE(module.WritePortVerified(kPort, static_cast<int16_t>(value)), int16_t(0));
@@ -77,7 +77,7 @@ private slots:
         QFETCH(int, stuckHigh);
         QFETCH(int, readErrors);
         QFETCH(int, writeErrors);
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.FaultsOf(kPort).stuckHigh = static_cast<uint8_t>(stuckHigh);
@@ -95,7 +95,7 @@ private slots:
     }
 
     void readErrorIsShownWithDecimalPort() {
-        SimulatedPort io(0x378);
+        SimulatedBoard io(0x378);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.SetRegister(0x37A, 12);
@@ -109,7 +109,7 @@ private slots:
     // Inside one operation (a Load) a read error that repeats on every try is
     // shown once per register; the next operation shows it again.
     void readErrorIsShownOncePerOperation() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.FaultsOf(kPort).readErrors = -1;
@@ -133,7 +133,7 @@ private slots:
     // one message that names the base address), without ten tries, a beep or
     // read-error messages, until the port has worked again.
     void unavailablePortIsReportedOncePerAddress() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.FaultsOf(kPort).unavailable = true;
@@ -167,7 +167,7 @@ private slots:
     void lastWriteIsStampedBeforeTheReadBack() {
         class SlowReadBack : public PortIo {
         public:
-            explicit SlowReadBack(SimulatedPort& inner) : inner_(inner) {}
+            explicit SlowReadBack(SimulatedBoard& inner) : inner_(inner) {}
             PortStatus CheckBase(int32_t base) override { return inner_.CheckBase(base); }
             PortStatus Out32(int32_t port, uint8_t value) override {
                 const PortStatus status = inner_.Out32(port, value);
@@ -185,9 +185,9 @@ private slots:
             std::chrono::steady_clock::time_point written, readStarted;
 
         private:
-            SimulatedPort& inner_;
+            SimulatedBoard& inner_;
         };
-        SimulatedPort board(kPort);
+        SimulatedBoard board(kPort);
         SlowReadBack io(board);
         RecordingNotifier user;
         PortAccess module(io, user);
@@ -217,7 +217,7 @@ private slots:
     void addressThatIsNoPortBase() {
         QFETCH(int, address);
         QFETCH(QString, named);
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
 

@@ -14,12 +14,12 @@ using std::chrono::nanoseconds;
 
 // How long each pulse of `line` (a mask of one data line) stayed high: from the
 // write that raised it to the write that lowered it.
-std::vector<nanoseconds> HighWidths(const SimulatedPort& io, uint8_t line) {
+std::vector<nanoseconds> HighWidths(const SimulatedBoard& io, uint8_t line) {
     std::vector<nanoseconds> widths;
     bool high = false;
     std::chrono::steady_clock::time_point rose{};
-    for (const SimulatedPort::Access& access : io.Log()) {
-        if (access.kind != SimulatedPort::Kind::Write || access.port != kPort ||
+    for (const SimulatedBoard::Access& access : io.Log()) {
+        if (access.kind != SimulatedBoard::Kind::Write || access.port != kPort ||
             access.status != PortStatus::Ok) {
             continue;
         }
@@ -49,7 +49,7 @@ class PulseWidthTest : public QObject {
 
 private slots:
     void serialClockAndLeHolds() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         LeMemoryTable memory{};
@@ -69,7 +69,7 @@ private slots:
     }
 
     void parallelLatchHold() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         for (const QList<int>& on : {QList<int>{}, QList<int>{0, 6}, QList<int>{1, 2, 3, 4, 5}}) {

@@ -36,7 +36,7 @@ private slots:
         QFETCH(QList<int>, on);
         QFETCH(int, le);
         QFETCH(int, loaded);
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         LeMemoryTable memory = {9, 9, 9, 9, 9, 9, 9};
@@ -47,10 +47,10 @@ private slots:
         QCOMPARE(io.Register(kPort), uint8_t{0});
         for (int line = 1; line <= 6; ++line) {
             const auto entry = static_cast<std::size_t>(line);
-            QCOMPARE(io.Board().SerialDevice(line).loads, line == le ? 1 : 0);
+            QCOMPARE(io.Decoder().SerialDevice(line).loads, line == le ? 1 : 0);
             QCOMPARE(memory[entry], line == le ? -7.5f : 9.0f);
         }
-        QCOMPARE(int(io.Board().SerialDevice(le).value), loaded);
+        QCOMPARE(int(io.Decoder().SerialDevice(le).value), loaded);
         QCOMPARE(user.beeps, 0);
     }
 
@@ -66,7 +66,7 @@ private slots:
     void refused() {
         QFETCH(int, port);
         QFETCH(int, le);
-        SimulatedPort io(port);
+        SimulatedBoard io(port);
         RecordingNotifier user;
         PortAccess module(io, user);
         LeMemoryTable memory = {1, 2, 3, 4, 5, 6, 7};
@@ -77,7 +77,7 @@ private slots:
     }
 
     void failedDataWriteEndsTransferBeforeLatch() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.FaultsOf(kPort).stuckLow = 2; // the data line never reads back high
@@ -87,12 +87,12 @@ private slots:
 
         QCOMPARE(Writes(io, kPort), kOff + kOff + Repeat({2}, 10));
         QCOMPARE(user.beeps, 1);
-        QCOMPARE(io.Board().SerialDevice(1).loads, 0);
+        QCOMPARE(io.Decoder().SerialDevice(1).loads, 0);
         QCOMPARE(memory[1], 0.0f);
     }
 
     void unavailablePortEndsTransferWithOneMessage() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         io.FaultsOf(kPort).unavailable = true;
@@ -118,7 +118,7 @@ private slots:
     }
     void portGoneDuringTransferRecordsNothing() {
         QFETCH(int, writesLeft);
-        SimulatedPort board(kPort);
+        SimulatedBoard board(kPort);
         VanishingPort io(board, writesLeft);
         RecordingNotifier user;
         PortAccess module(io, user);
@@ -127,7 +127,7 @@ private slots:
         QVERIFY(!SendSerialWord(module, kPort, Steps({1}), 2, -2.0f, memory));
 
         QCOMPARE(int(board.WritesTo(kPort).size()), writesLeft);
-        QTEST(board.Board().SerialDevice(2).loads, "loads");
+        QTEST(board.Decoder().SerialDevice(2).loads, "loads");
         QCOMPARE(memory, (LeMemoryTable{1, 2, 3, 4, 5, 6, 7}));
         QCOMPARE(user.messages, QStringList{"Port 888 is gone."});
         QCOMPARE(user.beeps, 0);
@@ -136,13 +136,13 @@ private slots:
     // A final write that only fails its read-back still ended the pulse: the
     // device was loaded and the value is recorded.
     void unverifiedEndOfPulseStillRecords() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         LeMemoryTable memory{};
         // Every read after the LE write's read-back fails: the final 0 never verifies.
         class LateReadErrors : public PortIo {
         public:
-            explicit LateReadErrors(SimulatedPort& inner) : inner_(inner) {}
+            explicit LateReadErrors(SimulatedBoard& inner) : inner_(inner) {}
             PortStatus CheckBase(int32_t base) override { return inner_.CheckBase(base); }
             PortStatus Out32(int32_t port, uint8_t value) override {
                 return inner_.Out32(port, value);
@@ -153,14 +153,14 @@ private slots:
             std::string UnavailableReason(int32_t) const override { return {}; }
 
         private:
-            SimulatedPort& inner_;
+            SimulatedBoard& inner_;
             int reads_ = 0;
         } late(io);
         PortAccess lateModule(late, user);
 
         QVERIFY(SendSerialWord(lateModule, kPort, Steps({0}), 4, -1.0f, memory));
         QCOMPARE(memory[4], -1.0f);
-        QCOMPARE(io.Board().SerialDevice(4).loads, 1);
+        QCOMPARE(io.Decoder().SerialDevice(4).loads, 1);
         QCOMPARE(io.Register(kPort), uint8_t{0});
         QCOMPARE(user.beeps, 1);
         QCOMPARE(user.messages, QStringList{"Error reading From:888"});
@@ -168,14 +168,14 @@ private slots:
 
     // Two devices on different LE lines keep what each was loaded with.
     void devicesShareClockAndData() {
-        SimulatedPort io(kPort);
+        SimulatedBoard io(kPort);
         RecordingNotifier user;
         PortAccess module(io, user);
         LeMemoryTable memory{};
         SendSerialWord(module, kPort, Steps({0, 2}), 1, 2.5f, memory);
         SendSerialWord(module, kPort, Steps({5}), 6, 16.0f, memory);
-        QCOMPARE(int(io.Board().SerialDevice(1).value), 0b000101);
-        QCOMPARE(int(io.Board().SerialDevice(6).value), 0b100000);
+        QCOMPARE(int(io.Decoder().SerialDevice(1).value), 0b000101);
+        QCOMPARE(int(io.Decoder().SerialDevice(6).value), 0b100000);
         QCOMPARE(memory, (LeMemoryTable{0, 2.5f, 0, 0, 0, 0, 16.0f}));
     }
 };

@@ -26,7 +26,7 @@ private slots:
         }
         // Nothing aimed elsewhere reaches the board.
         QCOMPARE(Writes(port.Board(), 0x278), QList<int>{});
-        QCOMPARE(port.Board().Board().Lines(), uint8_t{0x5A});
+        QCOMPARE(port.Board().Decoder().Lines(), uint8_t{0x5A});
     }
 
     // Through the verified access: one message that names the address typed and
@@ -62,12 +62,12 @@ private slots:
     // Each Out32 reaches the observer after the board has seen it, failed ones
     // too, in order; an empty observer stops it.
     void observerSeesEveryWriteInOrder() {
-        SimulatedPort port(0x378);
+        SimulatedBoard port(0x378);
         QList<int> seen;
         QList<int> linesSeen;
-        port.SetWriteObserver([&](const SimulatedPort::Access& access) {
+        port.SetWriteObserver([&](const SimulatedBoard::Access& access) {
             seen << access.value;
-            linesSeen << port.Board().Lines();
+            linesSeen << port.Decoder().Lines();
         });
         port.Out32(0x378, 3);
         port.FaultsOf(0x378).writeErrors = 1;

@@ -75,12 +75,12 @@ private slots:
     void parallelModelUsesTheLatch() {
         InstrumentHarness h;
         h.Run("MOD " + kParallelModel + ";ATT 7");
-        QCOMPARE(h.board.Board().ParallelDevice().value, kWordOf7Db);
-        QCOMPARE(h.board.Board().ParallelDevice().loads, 1);
+        QCOMPARE(h.board.Decoder().ParallelDevice().value, kWordOf7Db);
+        QCOMPARE(h.board.Decoder().ParallelDevice().loads, 1);
         QCOMPARE(h.Ask("BOARD:LATC? PAR;ATT?"), QByteArray("7,14;7"));
         h.Run("MOD \"VK58-Q7-P1\";ATT 31.75");
         // The 0.25 dB step is on D7.
-        QCOMPARE(h.board.Board().ParallelDevice().value, uint8_t(0xBF));
+        QCOMPARE(h.board.Decoder().ParallelDevice().value, uint8_t(0xBF));
         QCOMPARE(h.Ask("BOARD:LATC? PAR;STEP:WORD?"), QByteArray("31.75,127;127"));
     }
 

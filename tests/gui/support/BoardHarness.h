@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "window/DigitalStepAttenuatorForm.h"
-#include "port/PortAccess.h"
-#include "port/SimulatedBoard.h"
-#include "port/UserNotifier.h"
+#include "common/UserNotifier.h"
 #include "core/AddressFile.h"
+#include "core/Board.h"
+#include "port/SimulatedBoard.h"
+#include "window/DigitalStepAttenuatorForm.h"
 
 // Remembers what the user would have heard and seen.
 class RecordingNotifier : public UserNotifier {
@@ -85,8 +85,8 @@ public:
     std::vector<int> DataWrites() const { return port.WritesTo(kData); }
 
     ScopedWorkingFolder folder;
-    SimulatedPort port{kData};
+    SimulatedBoard port{kData};
     RecordingNotifier notifier;
-    PortAccess module;
+    Board module;
     DigitalStepAttenuatorForm form;
 };

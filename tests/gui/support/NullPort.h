@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/UserNotifier.h"
 #include "port/PortIo.h"
-#include "port/UserNotifier.h"
 
 class NullPort : public PortIo, public UserNotifier {
 public:

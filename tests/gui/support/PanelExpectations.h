@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "port/UserNotifier.h"
+#include "common/UserNotifier.h"
 
 namespace PanelExpect {
 

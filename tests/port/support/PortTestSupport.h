@@ -6,11 +6,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <string>
 
+#include "common/UserNotifier.h"
+#include "port/PortAccess.h"
 #include "port/SimulatedBoard.h"
 #include "port/Transfers.h"
-#include "port/UserNotifier.h"
 
 class RecordingNotifier : public UserNotifier {
 public:
@@ -21,17 +23,32 @@ public:
     QStringList messages;
 };
 
-// Step states with the buttons listed in `on` switched on.
-inline StepStates Steps(const QList<int>& on) {
-    StepStates steps{};
+// The control word with the steps listed in `on` switched on.
+inline uint8_t Steps(const QList<int>& on) {
+    uint8_t word = 0;
     for (int i : on) {
-        steps.at(static_cast<std::size_t>(i)) = true;
+        word = static_cast<uint8_t>(word | 1u << i);
     }
-    return steps;
+    return word;
+}
+
+// What the window remembers per LE line (entry 0 unused): the value it showed
+// when that line's device latched.
+using LeMemoryTable = std::array<float, 7>;
+
+// A serial transfer as the window runs it: the value is remembered for the LE
+// line only when the transfer says the device latched.
+inline bool SendSerialWord(PortAccess& module, int32_t port, uint8_t word, int16_t le, float shown,
+                           LeMemoryTable& memory) {
+    const bool latched = SendSerialWord(module, port, word, le);
+    if (latched) {
+        memory.at(static_cast<std::size_t>(le)) = shown;
+    }
+    return latched;
 }
 
 // Every value handed to the port for `port`, as a list QCOMPARE can print.
-inline QList<int> Writes(const SimulatedPort& port, int32_t address) {
+inline QList<int> Writes(const SimulatedBoard& port, int32_t address) {
     const std::vector<int> values = port.WritesTo(address);
     return QList<int>(values.begin(), values.end());
 }
@@ -41,7 +58,7 @@ inline QList<int> Writes(const SimulatedPort& port, int32_t address) {
 // finds the port unusable.
 class VanishingPort : public PortIo {
 public:
-    VanishingPort(SimulatedPort& inner, int writesLeft) : inner_(inner), writesLeft_(writesLeft) {}
+    VanishingPort(SimulatedBoard& inner, int writesLeft) : inner_(inner), writesLeft_(writesLeft) {}
 
     PortStatus CheckBase(int32_t base) override {
         return writesLeft_ > 0 ? inner_.CheckBase(base) : PortStatus::Ok;
@@ -62,7 +79,7 @@ public:
     }
 
 private:
-    SimulatedPort& inner_;
+    SimulatedBoard& inner_;
     int writesLeft_;
     int lastReadBack_ = 1; // the read-back of the last write still works
 };

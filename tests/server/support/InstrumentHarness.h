@@ -6,24 +6,24 @@
 #include <memory>
 #include <optional>
 
-#include "port/PortAccess.h"
-#include "port/SimulatedBoard.h"
+#include "core/Board.h"
 #include "core/CollectingNotifier.h"
+#include "port/SimulatedBoard.h"
 #include "server/Instrument.h"
 
 constexpr int32_t kBoardPort = 0x378;
 
 struct InstrumentHarness {
-    SimulatedPort board{kBoardPort};
+    SimulatedBoard board{kBoardPort};
     CollectingNotifier notifier;
-    PortAccess access{board, notifier};
+    Board access{board, notifier};
     Instrument instrument;
     std::shared_ptr<scpi::ClientStatus> client = std::make_shared<scpi::ClientStatus>();
 
     explicit InstrumentHarness(bool nearest = false, bool simulated = true)
-        : instrument(access, notifier, kBoardPort, Options(nearest, simulated ? &board : nullptr)) {}
+        : instrument(access, notifier, kBoardPort, Options(nearest, simulated)) {}
 
-    static Instrument::Options Options(bool nearest, SimulatedPort* simulated) {
+    static Instrument::Options Options(bool nearest, bool simulated) {
         Instrument::Options options;
         options.nearest = nearest;
         options.simulated = simulated;
@@ -31,10 +31,12 @@ struct InstrumentHarness {
         return options;
     }
 
-    std::optional<QByteArray> Run(const QByteArray& line) { return instrument.Execute(client, line); }
+    std::optional<QByteArray> Run(const QByteArray& line) {
+        return instrument.Execute(client, line);
+    }
     // The reply to a line that must get one.
     QByteArray Ask(const QByteArray& line) { return Run(line).value_or("<no reply>"); }
     // The code of the oldest error, taken from the queue.
     int NextErrorCode() { return Ask("SYST:ERR?").split(',').first().toInt(); }
-    const BoardDecoder::Latched& Serial(int le) const { return board.Board().SerialDevice(le); }
+    const BoardDecoder::Latched& Serial(int le) const { return board.Decoder().SerialDevice(le); }
 };

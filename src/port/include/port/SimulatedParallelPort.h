@@ -32,10 +32,10 @@ public:
     bool Serves(int32_t port) const;
 
     // The registers and the board behind them (log, decoder, write observer).
-    SimulatedPort& Board() { return board_; }
-    const SimulatedPort& Board() const { return board_; }
+    SimulatedBoard& Board() { return board_; }
+    const SimulatedBoard& Board() const { return board_; }
 
 private:
     int32_t base_;
-    SimulatedPort board_;
+    SimulatedBoard board_;
 };

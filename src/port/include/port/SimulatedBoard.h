@@ -44,7 +44,7 @@ private:
     Latched parallel_;
 };
 
-class SimulatedPort : public PortIo {
+class SimulatedBoard : public PortIo {
 public:
     enum class Kind { Write, Read };
     struct Access {
@@ -69,7 +69,7 @@ public:
 
     // `dataPort` is the data register the board is wired to, the base address
     // of the one port there is.
-    explicit SimulatedPort(int32_t dataPort = 0x378);
+    explicit SimulatedBoard(int32_t dataPort = 0x378);
 
     // Ok for the board's port only.
     PortStatus CheckBase(int32_t base) override;
@@ -89,7 +89,9 @@ public:
     std::vector<int> WritesTo(int32_t port) const;
     int ReadCount(int32_t port) const;
 
-    const BoardDecoder& Board() const { return board_; }
+    const BoardDecoder& Decoder() const { return board_; }
+    // The data register the board is wired to.
+    int32_t DataPort() const { return dataPort_; }
 
     // Called after every Out32, once the write is logged and the board has seen
     // it (also for writes that did not get through), so that a display can

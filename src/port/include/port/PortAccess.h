@@ -13,7 +13,7 @@
 #include <string>
 
 #include "port/PortIo.h"
-#include "port/UserNotifier.h"
+#include "common/UserNotifier.h"
 
 class PortAccess {
 public:

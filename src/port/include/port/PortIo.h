@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/PortProblem.h"
+
 enum class PortStatus {
     Ok,
     // The port exists and is open, but this one access failed.
@@ -13,24 +15,6 @@ enum class PortStatus {
     // The port cannot be used at all (no parallel port at that address, device
     // node missing, permission denied, port held by another driver).
     Unavailable,
-};
-
-// The registers of one parallel port, by their offset from its base address.
-enum class PortRegister {
-    Data = 0,
-    Status = 1,
-    Control = 2,
-};
-
-// Why a port cannot be used, for callers that act on the kind of fault (an exit
-// status, an instrument error code) rather than show the reason text.
-enum class PortProblem {
-    None,         // usable, as far as is known
-    NotListed,    // no parallel port at that address
-    NoDevice,     // the port is listed but its device node is missing or gone
-    NoPermission, // this user may not open the device node
-    Busy,         // another driver or program holds the port
-    Other,
 };
 
 class PortIo {
