@@ -17,6 +17,8 @@
 #include "port/PpdevPort.h"
 #include "port/Transfers.h"
 
+#include "CheckRun.h"
+
 namespace {
 
 constexpr int32_t kFirstBase = 0x378;
@@ -103,24 +105,6 @@ public:
 
 private:
     PortIo& inner_;
-};
-
-class CheckRun {
-public:
-    void Check(bool ok, const std::string& name, const std::string& detail = {}) {
-        ++(ok ? passed_ : failed_);
-        std::printf("%s %s%s%s\n", ok ? "PASS" : "FAIL", name.c_str(), ok ? "" : ": ",
-                    ok ? "" : detail.c_str());
-        std::fflush(stdout);
-    }
-    int Finish() const {
-        std::printf("%d passed, %d failed\n", passed_, failed_);
-        return failed_ == 0 ? 0 : 1;
-    }
-
-private:
-    int passed_ = 0;
-    int failed_ = 0;
 };
 
 // Everything a check needs: the real backend, a recorder in front of it, and

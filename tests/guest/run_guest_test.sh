@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Runs the port layer against the real Linux parallel port driver: boots a small
-# guest under QEMU with two emulated ISA parallel ports (0x378 and 0xD010), loads
-# parport, parport_pc and ppdev there and runs the guest check program.
+# Runs the port layer and dsactl against the real Linux parallel port driver:
+# boots a small guest under QEMU with two emulated ISA parallel ports (0x378 and
+# 0xD010), loads parport, parport_pc and ppdev there and runs the guest check
+# programs, each of which prints one line per check and "N passed, M failed".
 #
-# Usage: run_guest_test.sh CHECK_PROGRAM WORK_DIR
-#   CHECK_PROGRAM  the statically linked guest check program
+# Usage: run_guest_test.sh CHECK_PROGRAM SWEEP_CHECK DSACTL WRITE_LOG WORK_DIR
+#   CHECK_PROGRAM  the statically linked check program of the port layer
+#   SWEEP_CHECK    the statically linked check program of dsactl's sweep timing
+#   DSACTL         dsactl as built (dynamically linked: its shared libraries and
+#                  the dynamic loader go into the guest with it)
+#   WRITE_LOG      the preload library that logs the bytes written through ppdev
 #   WORK_DIR       scratch directory for the guest's root file system and log
 #
 # Exit status: 0 when the guest reported all checks passed, 77 when QEMU cannot
@@ -22,9 +27,12 @@ fail() {
     exit 1
 }
 
-[ $# -eq 2 ] || fail "usage: $0 CHECK_PROGRAM WORK_DIR"
+[ $# -eq 5 ] || fail "usage: $0 CHECK_PROGRAM SWEEP_CHECK DSACTL WRITE_LOG WORK_DIR"
 check_program=$1
-work=$2
+sweep_check=$2
+dsactl=$3
+write_log=$4
+work=$5
 
 # --- What the guest needs from the host ---------------------------------------
 
@@ -42,22 +50,68 @@ if command -v readelf >/dev/null && readelf -l "$busybox" | grep -q INTERP; then
     skip "$busybox is dynamically linked; the guest needs busybox-static"
 fi
 
-for tool in cpio gzip; do
+for tool in cpio gzip ldd; do
     command -v "$tool" >/dev/null || fail "$tool not found (Debian package $tool)"
 done
 
-[ -x "$check_program" ] || fail "guest check program $check_program not built"
-if command -v readelf >/dev/null && readelf -l "$check_program" | grep -q INTERP; then
-    fail "$check_program is not statically linked"
-fi
+for program in "$check_program" "$sweep_check"; do
+    [ -x "$program" ] || fail "guest check program $program not built"
+    if command -v readelf >/dev/null && readelf -l "$program" | grep -q INTERP; then
+        fail "$program is not statically linked"
+    fi
+done
+[ -x "$dsactl" ] || fail "dsactl $dsactl not built"
+[ -f "$write_log" ] || fail "write log library $write_log not built"
 
 # --- The guest's root file system ----------------------------------------------
 
 root="$work/root"
 rm -rf "$root"
-mkdir -p "$root"/{bin,dev,proc,sys,modules}
+mkdir -p "$root"/{bin,dev,proc,sys,modules,tmp}
 cp "$busybox" "$root/bin/busybox"
 cp "$check_program" "$root/bin/port_guest_check"
+cp "$sweep_check" "$root/bin/sweep_guest_check"
+
+# add_dynamic FILE GUEST_PATH: copies a dynamically linked program or library
+# into the guest at GUEST_PATH, with every shared library it needs and the
+# dynamic loader, each at the path where it was found here (what ldd shows), so
+# that the guest's loader finds them by its default paths and the file's own
+# run path alike, without a cache. Symbolic links are followed: the guest holds
+# each library once, under the name the loader asks for. Fails with the reason
+# when a library is missing here or FILE is not dynamically linked. A sanitized
+# build brings its sanitizer runtimes along this way; Qt Core needs no plugins.
+# FILE's debug information stays behind (the guest has no symboliser for it),
+# which keeps the guest's memory and boot time small.
+add_dynamic() {
+    local file=$1 guest_path=$2 listing line library
+    listing=$(ldd "$file" 2>&1) || fail "ldd cannot read $file: $listing"
+    grep -q "not a dynamic executable" <<<"$listing" && fail "$file is not dynamically linked"
+    if grep -q "not found" <<<"$listing"; then
+        fail "$file needs libraries that are not here: $(grep "not found" <<<"$listing" | tr -s ' \t' ' ')"
+    fi
+    mkdir -p "$root$(dirname "$guest_path")"
+    if command -v strip >/dev/null; then
+        strip --strip-debug -o "$root$guest_path" "$file"
+    else
+        cp "$file" "$root$guest_path"
+    fi
+    while read -r line; do
+        # "libX.so.1 => /lib/.../libX.so.1 (0x...)" or "/lib64/ld-linux-x86-64.so.2 (0x...)";
+        # the kernel's vDSO has no file.
+        case "$line" in
+        *"=> /"*) library=${line#*=> } ;;
+        /*) library=$line ;;
+        *) continue ;;
+        esac
+        library=${library%% (*}
+        if [ ! -e "$root$library" ]; then
+            mkdir -p "$root$(dirname "$library")"
+            cp -L "$library" "$root$library"
+        fi
+    done <<<"$listing"
+}
+add_dynamic "$dsactl" /bin/dsactl
+add_dynamic "$write_log" /lib/dsa/ppdev_write_log.so
 
 # Copies one kernel module into the guest, uncompressed (busybox insmod takes
 # plain .ko files only).
@@ -91,6 +145,9 @@ mount -t devtmpfs devtmpfs /dev
 exec </dev/console >/dev/console 2>&1
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
+# For dsactl: a UTF-8 locale for Qt, and no leak report from a sanitized build
+# (Qt keeps caches alive until exit).
+export LC_ALL=C.UTF-8 ASAN_OPTIONS=detect_leaks=0
 
 echo "guest: loading the parallel port drivers"
 insmod /modules/parport.ko
@@ -106,6 +163,8 @@ done
 
 /bin/port_guest_check
 echo "guest: port_guest_check exit status $?"
+/bin/sweep_guest_check /bin/dsactl /lib/dsa/ppdev_write_log.so
+echo "guest: sweep_guest_check exit status $?"
 poweroff -f
 EOF
 chmod 755 "$root/init"
@@ -124,12 +183,13 @@ qemu=${DSA_GUEST_QEMU:-qemu-system-x86_64}
 
 log="$work/console.log"
 errors="$work/qemu.stderr"
-echo "booting $kernel with $(basename "$check_program") (accelerator $accel, at most $limit s)"
+echo "booting $kernel with $(basename "$check_program"), $(basename "$sweep_check") and dsactl" \
+    "($(du -h "$initramfs" | cut -f1) initramfs, accelerator $accel, at most $limit s)"
 status=0
 set +e
 timeout --kill-after=5 "$limit" "$qemu" \
     -nodefaults -no-user-config -display none -no-reboot \
-    -accel "$accel" -m 256M \
+    -accel "$accel" -m 512M \
     -kernel "$kernel" -initrd "$initramfs" \
     -append "console=ttyS0 quiet panic=-1" \
     -serial stdio \
@@ -156,8 +216,10 @@ diagnose() {
 }
 [ "$status" -ne 124 ] && [ "$status" -ne 137 ] || diagnose "the guest did not finish within $limit s"
 [ "$status" -eq 0 ] || diagnose "$qemu ended with status $status"
-grep -Eq '^[0-9]+ passed, 0 failed$' "$log" ||
+for program in port_guest_check sweep_guest_check; do
+    grep -q "^guest: $program exit status 0\$" "$log" ||
+        diagnose "the guest check program $program did not exit with status 0"
+done
+[ "$(grep -Ec '^[0-9]+ passed, 0 failed$' "$log")" -eq 2 ] ||
     diagnose "the guest did not report all checks passed"
-grep -q '^guest: port_guest_check exit status 0$' "$log" ||
-    diagnose "the guest check program did not exit with status 0"
 echo "guest checks passed"

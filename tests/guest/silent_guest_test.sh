@@ -2,9 +2,10 @@
 # The guest runner against a guest that prints nothing, as one under a broken
 # KVM does: it must use software emulation, end within its bound and say that
 # the guest was silent, with what QEMU printed, instead of just timing out.
-# Usage: silent_guest_test.sh RUNNER CHECK_PROGRAM WORK_DIR
+# Usage: silent_guest_test.sh RUNNER CHECK_PROGRAM SWEEP_CHECK DSACTL WRITE_LOG WORK_DIR
 set -uo pipefail
-runner=$1 check_program=$2 work=$3
+runner=$1 work=$6
+programs=("${@:2:4}")
 rm -rf "$work" && mkdir -p "$work"
 cat >"$work/fake-qemu" <<'FAKE'
 #!/bin/sh
@@ -14,7 +15,7 @@ exec sleep 60
 FAKE
 chmod 755 "$work/fake-qemu"
 start=$(date +%s)
-out=$(DSA_GUEST_QEMU="$work/fake-qemu" DSA_GUEST_TIMEOUT=2 bash "$runner" "$check_program" "$work/guest" 2>&1)
+out=$(DSA_GUEST_QEMU="$work/fake-qemu" DSA_GUEST_TIMEOUT=2 bash "$runner" "${programs[@]}" "$work/guest" 2>&1)
 status=$?
 took=$(($(date +%s) - start))
 failed=0
