@@ -1,5 +1,6 @@
 // The model catalogue against the published model table: list texts, keys,
-// interface ranges, description lines, weight sets and layouts.
+// interface ranges, description lines, weight sets and layouts; and the rules on
+// typed text against the rows.
 
 #include <QSet>
 #include <QtTest>
@@ -98,7 +99,8 @@ private slots:
         }
     }
 
-    // Every list entry: exact text, key, interface class, and the row it selects.
+    // Every list entry: exact text, key, interface class, the row it selects, and
+    // the same facts read from its text.
     void listEntryAndItsRow() {
         QFETCH(int, position);
         const Entry& expected = kEntries[position];
@@ -118,6 +120,26 @@ private slots:
         QCOMPARE(row->line2, expected.line2);
         QCOMPARE(row->weightSet, expected.weights);
         QCOMPARE(row->layout, expected.layout);
+        QCOMPARE(row, ProfileAt(position));
+        QCOMPARE(ProfileForComboBox(-1, texts.at(position)), row);
+
+        // The rules on text, which also serve typed and edited texts, read from
+        // the entry's text what its row holds.
+        const ModelProfile fromText = ProfileOfText(texts.at(position));
+        QCOMPARE(fromText.position, row->position);
+        QCOMPARE(fromText.displayText, row->displayText);
+        QCOMPARE(fromText.key, row->key);
+        QCOMPARE(fromText.interfaceClass, row->interfaceClass);
+        QCOMPARE(fromText.weightSet, row->weightSet);
+        QCOMPARE(fromText.layout, row->layout);
+        QCOMPARE(fromText.seventhStep, row->seventhStep);
+        QCOMPARE(fromText.line1, row->line1);
+        QCOMPARE(fromText.line2, row->line2);
+        QVERIFY(fromText.weights == row->weights);
+        QVERIFY(fromText.available == row->available);
+        QCOMPARE(fromText.availableMask, row->availableMask);
+        QCOMPARE(fromText.maxDb, row->maxDb);
+        QCOMPARE(fromText.resolutionDb, row->resolutionDb);
     }
 
     void rowsAreOnePerEntryWithDistinctKeys() {
@@ -162,6 +184,13 @@ private slots:
                      position == 25);
         }
         QVERIFY(ProfileOfText("GMX1-40; board VK58-Q7").seventhStep);
+        // An edited text keeps its key's row and takes the two facts it names.
+        const ModelProfile edited = ProfileOfText("GMX1-40; 2VK58-Q8-P1 VK58-Q7");
+        QCOMPARE(edited.line1, A8);
+        QCOMPARE(edited.interfaceClass, S);
+        QCOMPARE(edited.weights[5], 32.0);
+        QCOMPARE(edited.availableMask, uint8_t{0x7F});
+        QCOMPARE(ProfileForComboText("GMX1-40; 2VK58-Q8-P1")->weightSet, Std);
         QVERIFY(ProfileOfText("xVK58-Q7y").seventhStep);
         QVERIFY(!ProfileOfText("vk58-q7-p1;").seventhStep);
         QVERIFY(ProfileOfText("Choose 2VK58-Q8-P1").weightSet == WeightSet::Doubled);
