@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/ModelProfile.h"
 #include "core/NumberText.h"
 
 namespace {
@@ -16,12 +17,15 @@ double Multiplier(WeightSet set) {
 
 } // namespace
 
-double StepWeight(int member, const QString& comboText) {
+double StepWeight(int member, WeightSet set) {
     if (member < 0 || member >= static_cast<int>(kBaseWeights.size())) {
         return 0.0;
     }
-    const WeightSet set = IsCascadedModel(comboText) ? WeightSet::Doubled : WeightSet::Standard;
     return kBaseWeights[static_cast<std::size_t>(member)] * Multiplier(set);
+}
+
+double StepWeight(int member, const QString& comboText) {
+    return StepWeight(member, ProfileOfText(comboText).weightSet);
 }
 
 QStringList WeightLabelTexts(WeightSet set, const QLocale& locale) {

@@ -21,7 +21,7 @@ class LineControl;
 class Board;
 class UserNotifier;
 class DialogNotifier;
-struct KeyRow;
+struct ModelProfile;
 enum class InterfaceClass;
 enum class WeightSet;
 enum class StepLayout;
@@ -136,7 +136,7 @@ private:
     // Model selection.
     void WriteWeightLabels(WeightSet weights);
     void ApplyInterface(InterfaceClass interfaceClass);
-    void ApplyKeyRow(const KeyRow& row);
+    void ApplyKeyRow(const ModelProfile& row);
     void ApplySeventhStep(bool shown);
     void ShowLayout(StepLayout layout);
 

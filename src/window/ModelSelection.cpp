@@ -16,24 +16,6 @@
 #include "window/LineControl.h"
 #include "window/Twips.h"
 
-namespace {
-
-// The interface a selection drives. A chosen entry gives it by its list
-// position. With no entry chosen (a typed or edited text), a key that is
-// exactly a catalogue key takes that entry's interface, so that a parallel
-// board is never driven with the serial protocol; any other key keeps the
-// rule of the list position, which gives serial.
-InterfaceClass SelectionInterface(int listPosition, const QString& key) {
-    if (listPosition == -1 && FindKeyRow(key)) {
-        if (const ModelProfile* profile = FindModel(key)) {
-            return profile->interfaceClass;
-        }
-    }
-    return InterfaceClassOf(listPosition);
-}
-
-} // namespace
-
 void DigitalStepAttenuatorForm::ModelCombo_Click() {
     ModelCombo_Change();
 }
@@ -42,17 +24,22 @@ void DigitalStepAttenuatorForm::ModelCombo_Change() {
     const QString text = ModelCombo->currentText();
     // A text without ";" names no model at all (the prompt, or a half-typed
     // name): the window stays as it is and nothing is sent.
-    const std::optional<QString> key = ModelKey(text);
-    if (!key) {
+    if (!ModelKey(text)) {
         return;
     }
 
     WriteWeightLabels(WeightSet::Standard);
     Check2->show();
-    ApplyInterface(SelectionInterface(ModelComboListIndex(), *key));
+    // A chosen entry drives its own interface. With no entry chosen (a typed or
+    // edited text), a key spelt exactly as in the catalogue drives that model's,
+    // so that a parallel board is never driven with the serial protocol; any
+    // other text drives serial.
+    ApplyInterface(InterfaceForComboBox(ModelComboListIndex(), text));
     Label5->show();
     Label6->show();
-    if (const KeyRow* row = FindKeyRow(*key)) {
+    // The description, weight labels and layout follow the key the text spells,
+    // whatever entry the combo box reports; an unknown key leaves them as they are.
+    if (const ModelProfile* row = ProfileForComboText(text)) {
         ApplyKeyRow(*row);
     }
     Label2->setText(QStringLiteral("0"));
@@ -61,7 +48,9 @@ void DigitalStepAttenuatorForm::ModelCombo_Change() {
     }
     module_.WritePortVerified(PortAddress, 0);
     QCoreApplication::processEvents();
-    ApplySeventhStep(HasSeventhStep(ModelCombo->currentText()));
+    // Events have run: the text may have changed meanwhile, and the 0.25 dB
+    // step follows the text as it is now.
+    ApplySeventhStep(ProfileOfText(ModelCombo->currentText()).seventhStep);
 }
 
 void DigitalStepAttenuatorForm::WriteWeightLabels(WeightSet weights) {
@@ -99,10 +88,10 @@ void DigitalStepAttenuatorForm::ApplyInterface(InterfaceClass interfaceClass) {
     }
 }
 
-void DigitalStepAttenuatorForm::ApplyKeyRow(const KeyRow& row) {
+void DigitalStepAttenuatorForm::ApplyKeyRow(const ModelProfile& row) {
     SetCaption(Label5, row.line1);
     SetCaption(Label6, row.line2);
-    if (row.weights == WeightSet::Doubled) {
+    if (row.weightSet == WeightSet::Doubled) {
         WriteWeightLabels(WeightSet::Doubled);
     }
     switch (row.layout) {

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "core/Catalogue.h"
 #include "core/ModelProfile.h"
 #include "window/LineControl.h"
 
@@ -27,7 +26,7 @@ void DigitalStepAttenuatorForm::No05Button() {
 
 void DigitalStepAttenuatorForm::ShowLayout(StepLayout layout) {
     const std::array<bool, kStepCount> shown =
-        StepsShown(layout, HasSeventhStep(ModelCombo->currentText()));
+        StepsShown(layout, ProfileOfText(ModelCombo->currentText()).seventhStep);
     // The 0.5 dB step, its label and the lines that join it to its neighbours.
     SScommand[0]->setVisible(shown[0]);
     SSLabel[0]->setVisible(shown[0]);

@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "core/Board.h"
-#include "core/Catalogue.h"
+#include "core/ModelProfile.h"
 #include "window/DigitalStepAttenuatorForm.h"
 #include "window/FormControls.h"
 
@@ -46,19 +46,6 @@ void BoardLamp::paintEvent(QPaintEvent* /*event*/) {
     painter.setPen(QPen(lit_ ? QColor(0x80, 0, 0) : QColor(0x40, 0x40, 0x40), 1));
     painter.setBrush(lit_ ? QColor(0xFF, 0x30, 0x20) : QColor(0x50, 0x50, 0x50));
     painter.drawEllipse(QRectF(1, 1, kLampDiameter, kLampDiameter));
-}
-
-const ModelProfile* ModelOfComboBox(int listIndex, const QString& comboText) {
-    if (listIndex >= 0) {
-        return ProfileAt(listIndex);
-    }
-    // A typed key counts only as the main window takes it: exactly as a catalogue
-    // key row spells it (a bare number is not a list position here).
-    const std::optional<QString> key = ModelKey(comboText);
-    if (!key || FindKeyRow(*key) == nullptr) {
-        return nullptr;
-    }
-    return FindModel(*key);
 }
 
 QPoint PlaceBeside(const QRect& mainFrame, const QSize& ownFrame, const QRect& screen) {
@@ -155,8 +142,10 @@ void TestBoardWindow::Build() {
 }
 
 void TestBoardWindow::Refresh() {
+    // The words are read as the main window drives the board: the chosen entry,
+    // else a key typed exactly as the catalogue spells it, else no model.
     const ModelProfile* model =
-        ModelOfComboBox(form_.ModelComboListIndex(), form_.ModelCombo->currentText());
+        ProfileForComboBox(form_.ModelComboListIndex(), form_.ModelCombo->currentText());
     Show(ReadBoard(board_.SimulatedState(), model));
 }
 

@@ -44,11 +44,6 @@ private:
     bool lit_ = false;
 };
 
-// The model whose words the board shows, as the main window's combo box has it:
-// the chosen list entry, else a model key typed in front of ";" that the
-// catalogue knows exactly as typed; nullptr when there is neither.
-const ModelProfile* ModelOfComboBox(int listIndex, const QString& comboText);
-
 // Where the Test board window goes beside a main window whose outer frame is
 // `mainFrame`: to its right, else to its left, else below it, else above it,
 // whichever first fits on `screen` whole; when none does, the screen's

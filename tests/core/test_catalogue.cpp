@@ -1,10 +1,12 @@
 // The model catalogue against the published model table: list texts, keys,
-// interface ranges, description lines, weight sets and layouts.
+// interface ranges, description lines, weight sets and layouts; and the rules on
+// typed text against the rows.
 
 #include <QSet>
 #include <QtTest>
 
 #include "core/Catalogue.h"
+#include "core/ModelProfile.h"
 
 namespace {
 
@@ -97,7 +99,8 @@ private slots:
         }
     }
 
-    // Every list entry: exact text, key, interface class, and the row it selects.
+    // Every list entry: exact text, key, interface class, the row it selects, and
+    // the same facts read from its text.
     void listEntryAndItsRow() {
         QFETCH(int, position);
         const Entry& expected = kEntries[position];
@@ -108,23 +111,43 @@ private slots:
         const std::optional<QString> key = ModelKey(texts.at(position));
         QVERIFY(key.has_value());
         QCOMPARE(*key, QString::fromLatin1(expected.key));
-        QCOMPARE(InterfaceClassOf(position), expected.iface);
+        QCOMPARE(ProfileAt(position)->interfaceClass, expected.iface);
 
-        const KeyRow* row = FindKeyRow(*key);
+        const ModelProfile* row = ProfileForComboText(texts.at(position));
         QVERIFY(row != nullptr);
         QCOMPARE(row->key, *key);
         QCOMPARE(row->line1, expected.line1);
         QCOMPARE(row->line2, expected.line2);
-        QCOMPARE(row->weights, expected.weights);
+        QCOMPARE(row->weightSet, expected.weights);
         QCOMPARE(row->layout, expected.layout);
+        QCOMPARE(row, ProfileAt(position));
+        QCOMPARE(ProfileForComboBox(-1, texts.at(position)), row);
+
+        // The rules on text, which also serve typed and edited texts, read from
+        // the entry's text what its row holds.
+        const ModelProfile fromText = ProfileOfText(texts.at(position));
+        QCOMPARE(fromText.position, row->position);
+        QCOMPARE(fromText.displayText, row->displayText);
+        QCOMPARE(fromText.key, row->key);
+        QCOMPARE(fromText.interfaceClass, row->interfaceClass);
+        QCOMPARE(fromText.weightSet, row->weightSet);
+        QCOMPARE(fromText.layout, row->layout);
+        QCOMPARE(fromText.seventhStep, row->seventhStep);
+        QCOMPARE(fromText.line1, row->line1);
+        QCOMPARE(fromText.line2, row->line2);
+        QVERIFY(fromText.weights == row->weights);
+        QVERIFY(fromText.available == row->available);
+        QCOMPARE(fromText.availableMask, row->availableMask);
+        QCOMPARE(fromText.maxDb, row->maxDb);
+        QCOMPARE(fromText.resolutionDb, row->resolutionDb);
     }
 
     void rowsAreOnePerEntryWithDistinctKeys() {
         QSet<QString> keys;
-        for (const KeyRow& row : CatalogueKeyRows()) {
+        for (const CatalogueRow& row : CatalogueRows()) {
             keys.insert(row.key);
         }
-        QCOMPARE(CatalogueKeyRows().size(), std::size_t{28});
+        QCOMPARE(CatalogueRows().size(), std::size_t{28});
         QCOMPARE(keys.size(), 28);
     }
 
@@ -134,37 +157,45 @@ private slots:
         QCOMPARE(ModelKey("GMX1-40;a;b"), std::optional<QString>("GMX1-40"));
         // No trimming: blanks stay part of the key, so it matches nothing.
         QCOMPARE(ModelKey(" VK58-Q1-S1 ;"), std::optional<QString>(" VK58-Q1-S1 "));
-        QVERIFY(!FindKeyRow(" VK58-Q1-S1 "));
+        QVERIFY(!ProfileForComboText(" VK58-Q1-S1 ;"));
     }
 
     void keysMatchExactlyOnly() {
-        QVERIFY(!FindKeyRow("vk58-q1-s1"));
-        QVERIFY(!FindKeyRow("gmx1-40"));
-        QVERIFY(!FindKeyRow("VK58-Q1"));
-        QVERIFY(!FindKeyRow("VK58-Q1-S1X"));
+        QVERIFY(!ProfileForComboText("vk58-q1-s1;"));
+        QVERIFY(!ProfileForComboText("gmx1-40;"));
+        QVERIFY(!ProfileForComboText("VK58-Q1;"));
+        QVERIFY(!ProfileForComboText("VK58-Q1-S1X;"));
         // ";" first gives the empty key.
         QCOMPARE(ModelKey(";VK58-Q1-S1"), std::optional<QString>(""));
-        QVERIFY(!FindKeyRow(""));
+        QVERIFY(!ProfileForComboText(";VK58-Q1-S1"));
     }
 
     void interfaceClassOutsideTheList() {
-        QCOMPARE(InterfaceClassOf(-1), InterfaceClass::Serial);
-        QCOMPARE(InterfaceClassOf(28), InterfaceClass::Serial);
-        QCOMPARE(InterfaceClassOf(-32768), InterfaceClass::Serial);
+        QCOMPARE(InterfaceForComboBox(-1, "Choose KTN Model"), InterfaceClass::Serial);
+        QCOMPARE(InterfaceForComboBox(28, "Choose KTN Model"), InterfaceClass::Serial);
+        QCOMPARE(InterfaceForComboBox(-32768, "Choose KTN Model"), InterfaceClass::Serial);
     }
 
     void seventhStepAndCascadedModel() {
         const QStringList& texts = CatalogueDisplayTexts();
         for (int position = 0; position < texts.size(); ++position) {
-            QCOMPARE(HasSeventhStep(texts.at(position)), position == 24);
-            QCOMPARE(IsCascadedModel(texts.at(position)), position == 25);
+            QCOMPARE(ProfileOfText(texts.at(position)).seventhStep, position == 24);
+            QCOMPARE(ProfileOfText(texts.at(position)).weightSet == WeightSet::Doubled,
+                     position == 25);
         }
-        QVERIFY(HasSeventhStep("GMX1-40; board VK58-Q7"));
-        QVERIFY(HasSeventhStep("xVK58-Q7y"));
-        QVERIFY(!HasSeventhStep("vk58-q7-p1;"));
-        QVERIFY(IsCascadedModel("Choose 2VK58-Q8-P1"));
-        QVERIFY(!IsCascadedModel("2vk58-q8-p1;"));
-        QVERIFY(!IsCascadedModel("VK58-Q8-P1;"));
+        QVERIFY(ProfileOfText("GMX1-40; board VK58-Q7").seventhStep);
+        // An edited text keeps its key's row and takes the two facts it names.
+        const ModelProfile edited = ProfileOfText("GMX1-40; 2VK58-Q8-P1 VK58-Q7");
+        QCOMPARE(edited.line1, A8);
+        QCOMPARE(edited.interfaceClass, S);
+        QCOMPARE(edited.weights[5], 32.0);
+        QCOMPARE(edited.availableMask, uint8_t{0x7F});
+        QCOMPARE(ProfileForComboText("GMX1-40; 2VK58-Q8-P1")->weightSet, Std);
+        QVERIFY(ProfileOfText("xVK58-Q7y").seventhStep);
+        QVERIFY(!ProfileOfText("vk58-q7-p1;").seventhStep);
+        QVERIFY(ProfileOfText("Choose 2VK58-Q8-P1").weightSet == WeightSet::Doubled);
+        QVERIFY(ProfileOfText("2vk58-q8-p1;").weightSet != WeightSet::Doubled);
+        QVERIFY(ProfileOfText("VK58-Q8-P1;").weightSet != WeightSet::Doubled);
     }
 };
 

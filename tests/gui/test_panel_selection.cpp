@@ -18,6 +18,7 @@
 #include "window/LineControl.h"
 #include "window/Twips.h"
 #include "core/Catalogue.h"
+#include "core/ModelProfile.h"
 
 using namespace PanelExpect;
 
@@ -28,8 +29,8 @@ void StartOnBoard(BoardHarness& h) {
     h.Start();
 }
 
-const KeyRow& RowOf(const char* key) {
-    const KeyRow* row = FindKeyRow(QString::fromLatin1(key));
+const ModelProfile& RowOf(const char* key) {
+    const ModelProfile* row = FindModel(QString::fromLatin1(key));
     Q_ASSERT(row);
     return *row;
 }
@@ -196,7 +197,7 @@ private slots:
         StartOnBoard(h);
         QVERIFY(!h.form.Label5->isVisible());
         h.ChooseModel(6);
-        const KeyRow& row = RowOf("VK58-Q1-S2");
+        const ModelProfile& row = RowOf("VK58-Q1-S2");
         QVERIFY(h.form.Label5->isVisible());
         QVERIFY(h.form.Label6->isVisible());
         QCOMPARE(Caption(h.form.Label5), row.line1);
@@ -254,7 +255,7 @@ private slots:
         QCOMPARE(WritesText(h.DataWrites()), QStringLiteral("0"));
         QCOMPARE(int{h.form.ModelComboListIndex()}, -1);
         VerifyParallelPanels(h.form);
-        const KeyRow& row = RowOf("VK58-Q5-P1");
+        const ModelProfile& row = RowOf("VK58-Q5-P1");
         QCOMPARE(Caption(h.form.Label5), row.line1);
         QCOMPARE(Caption(h.form.Label6), row.line2);
         QCOMPARE(ShownOuterSteps(h.form).step16, true);
@@ -374,7 +375,7 @@ private slots:
 
         // The reset and the zero write run; the lines and the layout of the
         // last model stay (a 31 dB row would have hidden the 0.5 dB step).
-        const KeyRow& previous = RowOf("VK58-Q6-P1");
+        const ModelProfile& previous = RowOf("VK58-Q6-P1");
         QCOMPARE(Caption(h.form.Label5), previous.line1);
         QCOMPARE(Caption(h.form.Label6), previous.line2);
         QVERIFY(h.form.SScommand[0]->isVisible());

@@ -11,7 +11,7 @@
 
 #include "BoardHarness.h"
 #include "PanelExpectations.h"
-#include "core/Catalogue.h"
+#include "core/ModelProfile.h"
 #include "window/Caption.h"
 #include "window/CheckValue.h"
 
@@ -175,7 +175,7 @@ private slots:
         StartOnBoard(h);
         h.ChooseModel(4);
         h.ChooseModel(24);
-        const KeyRow* row = FindKeyRow(QStringLiteral("VK58-Q7-P1"));
+        const ModelProfile* row = FindModel(QStringLiteral("VK58-Q7-P1"));
         QVERIFY(row);
         QCOMPARE(Caption(h.form.Label5), row->line1);
         QCOMPARE(Caption(h.form.Label6), row->line2);

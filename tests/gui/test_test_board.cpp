@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "BoardHarness.h"
+#include "core/ModelProfile.h"
 #include "core/SimulatedState.h"
 #include "window/DigitalStepAttenuatorForm.h"
 #include "window/ProgramStart.h"
@@ -196,12 +197,12 @@ private slots:
     // The words are read for the model the main window has now: a list entry, a
     // key typed in front of ";" as the catalogue spells it, or none.
     void theModelFollowsTheMainWindow() {
-        QCOMPARE(ModelOfComboBox(3, QStringLiteral("anything")), ProfileAt(3));
-        QCOMPARE(ModelOfComboBox(-1, QStringLiteral("2VK58-Q8-P1; typed")),
+        QCOMPARE(ProfileForComboBox(3, QStringLiteral("anything")), ProfileAt(3));
+        QCOMPARE(ProfileForComboBox(-1, QStringLiteral("2VK58-Q8-P1; typed")),
                  FindModel(QStringLiteral("2VK58-Q8-P1")));
-        QVERIFY(ModelOfComboBox(-1, QStringLiteral("2vk58-q8-p1;")) == nullptr);
-        QVERIFY(ModelOfComboBox(-1, QStringLiteral("5;")) == nullptr);
-        QVERIFY(ModelOfComboBox(-1, QStringLiteral("Choose KTN Model")) == nullptr);
+        QVERIFY(ProfileForComboBox(-1, QStringLiteral("2vk58-q8-p1;")) == nullptr);
+        QVERIFY(ProfileForComboBox(-1, QStringLiteral("5;")) == nullptr);
+        QVERIFY(ProfileForComboBox(-1, QStringLiteral("Choose KTN Model")) == nullptr);
 
         StartedProgram run(true, QStringLiteral("378"));
         run.Choose(0);
