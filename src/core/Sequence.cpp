@@ -74,16 +74,38 @@ bool SequenceCursor::AtEnd() const {
 }
 
 void SequenceCursor::Started(std::chrono::steady_clock::time_point actual) {
+    startedAt_ = actual;
+    countedLate_ = false;
     const auto late = actual - step_.planned;
     step_.late = std::max<std::chrono::nanoseconds>(late, std::chrono::nanoseconds(0));
     if (late <= LatenessTolerance(plan_.dwell)) {
         return;
     }
+    countedLate_ = true;
     ++lateness_.lateSteps;
     lateness_.most = std::max<std::chrono::nanoseconds>(lateness_.most, late);
     lateness_.slip += late;
     start_ += late;
     step_.planned += late;
+}
+
+void SequenceCursor::Loaded(std::chrono::steady_clock::time_point done) {
+    const std::chrono::nanoseconds took = done - startedAt_;
+    if (!quickestLoad_ || took < *quickestLoad_) {
+        quickestLoad_ = took;
+    }
+    const std::chrono::nanoseconds overrun = took - *quickestLoad_;
+    if (overrun <= LatenessTolerance(plan_.dwell)) {
+        return;
+    }
+    if (!countedLate_) {
+        ++lateness_.lateSteps;
+        countedLate_ = true;
+    }
+    step_.late += overrun;
+    lateness_.most = std::max<std::chrono::nanoseconds>(lateness_.most, step_.late);
+    lateness_.slip += overrun;
+    start_ += overrun;
 }
 
 void SequenceCursor::Advance() {
@@ -133,6 +155,7 @@ SequenceEnd RunSequence(const SequencePlan& plan, const std::atomic<bool>& stop,
         if (!onStep(step)) {
             return end(SequenceEnd::Failed);
         }
+        cursor.Loaded(std::chrono::steady_clock::now());
     }
     // The last value keeps its dwell before the run counts as done.
     return end(WaitUntil(cursor.End(), stop) ? SequenceEnd::Completed : SequenceEnd::Stopped);

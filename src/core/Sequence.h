@@ -5,8 +5,11 @@
 // long each Load takes. A step that starts later than its deadline by more than
 // the tolerance (a tenth of the dwell, at most 0.5 ms) moves every later
 // deadline by its lateness: the run slips, and no step ever follows the one
-// before sooner than the dwell less the tolerance. Shared by the command line
-// and the instrument server.
+// before sooner than the dwell less the tolerance. A Load that takes longer than
+// the run's quickest Load by more than the tolerance (the process was stopped
+// in the middle of it) latches late, and slips the run the same way, so that
+// its value too keeps its dwell. Shared by the command line and the instrument
+// server.
 
 #include <atomic>
 #include <chrono>
@@ -70,6 +73,10 @@ public:
     // more than the tolerance, it counts as late and every later deadline moves
     // by its lateness.
     void Started(std::chrono::steady_clock::time_point actual);
+    // The step's Load ended at `done`: a Load longer than the quickest of the
+    // run by more than the tolerance latched late, and every later deadline
+    // moves by the excess (the step counts as late once).
+    void Loaded(std::chrono::steady_clock::time_point done);
     void Advance();
     const SequenceLateness& Lateness() const { return lateness_; }
     // When the run counts as done once AtEnd(): the last value has kept its dwell.
@@ -82,6 +89,10 @@ private:
     std::chrono::steady_clock::time_point start_; // moved on by each slip
     SequenceStep step_;
     SequenceLateness lateness_;
+    std::chrono::steady_clock::time_point startedAt_{};
+    // The quickest Load of the run so far; none yet at first.
+    std::optional<std::chrono::nanoseconds> quickestLoad_;
+    bool countedLate_ = false; // the step under the cursor counts as late already
 };
 
 // Runs `plan`: waits for each step's deadline, then calls `onStep`, which loads

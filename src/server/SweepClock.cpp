@@ -62,6 +62,8 @@ void SweepClock::Fire() {
     if (!cursor_) {
         return; // the step handler aborted the run
     }
+    cursor_->Loaded(Clock::now());
+    lateness_ = cursor_->Lateness();
     cursor_->Advance();
     Arm(cursor_->AtEnd() ? cursor_->End() : cursor_->Step().planned);
 }

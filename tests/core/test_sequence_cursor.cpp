@@ -69,6 +69,45 @@ private slots:
         QVERIFY(cursor.Lateness().slip == std::chrono::nanoseconds(slip));
     }
 
+    // A Load that takes longer than the run's quickest by more than the
+    // tolerance (stopped in the middle) latched late: the later deadlines move
+    // by the excess, and a step late at its start too counts once.
+    void overlongLoadsSlipTheSchedule_data() {
+        QTest::addColumn<int>("lateUs");
+        QTest::addColumn<int>("extraUs");
+        QTest::addColumn<int>("slipUs");
+        QTest::addColumn<int>("mostUs");
+        QTest::newRow("as quick as the first") << 0 << 0 << 0 << 0;
+        QTest::newRow("within the tolerance") << 0 << 500 << 0 << 0;
+        QTest::newRow("just past it") << 0 << 501 << 501 << 501;
+        QTest::newRow("stopped for 300 ms") << 0 << 300000 << 300000 << 300000;
+        QTest::newRow("late and overlong") << 1000 << 2000 << 3000 << 3000;
+    }
+
+    void overlongLoadsSlipTheSchedule() {
+        QFETCH(int, lateUs);
+        QFETCH(int, extraUs);
+        QFETCH(int, slipUs);
+        QFETCH(int, mostUs);
+        using std::chrono::microseconds;
+        SequencePlan plan;
+        plan.values = {1.0, 2.0, 3.0};
+        plan.dwell = 10ms; // tolerance 0.5 ms
+        const auto start = std::chrono::steady_clock::time_point(100s);
+        SequenceCursor cursor(plan, start);
+        cursor.Started(start);
+        cursor.Loaded(start + 40us);
+        cursor.Advance();
+        const auto second = start + 10ms + microseconds(lateUs);
+        cursor.Started(second);
+        cursor.Loaded(second + 40us + microseconds(extraUs));
+        cursor.Advance();
+        QVERIFY(cursor.Step().planned == start + 20ms + microseconds(slipUs));
+        QCOMPARE(cursor.Lateness().lateSteps, std::size_t(slipUs > 0 ? 1 : 0));
+        QVERIFY(cursor.Lateness().most == microseconds(mostUs));
+        QVERIFY(cursor.Lateness().slip == microseconds(slipUs));
+    }
+
     void endlessAndEmptyPlans() {
         SequencePlan endless;
         endless.values = {1.0, 2.0};
