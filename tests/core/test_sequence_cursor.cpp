@@ -7,6 +7,20 @@
 
 using namespace std::chrono_literals;
 
+namespace {
+
+const auto kStart = std::chrono::steady_clock::time_point(100s);
+
+// Three values 10 ms apart: a tolerance of 0.5 ms.
+SequencePlan ThreeValues() {
+    SequencePlan plan;
+    plan.values = {1.0, 2.0, 3.0};
+    plan.dwell = 10ms;
+    return plan;
+}
+
+} // namespace
+
 class SequenceCursorTest : public QObject {
     Q_OBJECT
 
@@ -50,11 +64,8 @@ private slots:
     void lateStepsSlipTheSchedule() {
         QFETCH(int, lateUs);
         QFETCH(int, slipUs);
-        SequencePlan plan;
-        plan.values = {1.0, 2.0, 3.0};
-        plan.dwell = 10ms; // tolerance 0.5 ms
-        const auto start = std::chrono::steady_clock::time_point(100s);
-        SequenceCursor cursor(plan, start);
+        SequenceCursor cursor(ThreeValues(), kStart);
+        const auto start = kStart;
         cursor.Started(start);
         cursor.Advance();
         cursor.Started(start + 10ms + std::chrono::microseconds(lateUs));
@@ -90,11 +101,8 @@ private slots:
         QFETCH(int, slipUs);
         QFETCH(int, mostUs);
         using std::chrono::microseconds;
-        SequencePlan plan;
-        plan.values = {1.0, 2.0, 3.0};
-        plan.dwell = 10ms; // tolerance 0.5 ms
-        const auto start = std::chrono::steady_clock::time_point(100s);
-        SequenceCursor cursor(plan, start);
+        SequenceCursor cursor(ThreeValues(), kStart);
+        const auto start = kStart;
         cursor.Started(start);
         cursor.Loaded(start + 40us);
         cursor.Advance();
