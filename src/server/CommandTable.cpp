@@ -47,24 +47,23 @@ bool MatchNodes(const QList<QByteArray>& typed, qsizetype i,
 } // namespace
 
 void CommandTable::Append(const char* pattern, Form form, std::function<void(CommandCall&)> run) {
-    commands_.push_back({form, pattern[0] == '*', ParsePattern(pattern), std::move(run)});
+    commands_.push_back({form == Form::Query, form == Form::Setting, pattern[0] == '*',
+                         ParsePattern(pattern), std::move(run)});
 }
 
 const CommandTable::Command* CommandTable::Find(const MessageUnit& unit,
                                                 QList<QByteArray>& path) const {
-    const Command* command = nullptr;
-    QList<QByteArray> nodes = unit.nodes;
     if (!unit.common && !unit.absolute && !path.isEmpty()) {
-        command = Match(path + unit.nodes, false, unit.query);
-        if (command != nullptr) {
-            nodes = path + unit.nodes;
+        QList<QByteArray> below = path + unit.nodes;
+        if (const Command* command = Match(below, false, unit.query)) {
+            below.removeLast();
+            path = std::move(below);
+            return command;
         }
     }
-    if (command == nullptr) {
-        command = Match(unit.nodes, unit.common, unit.query);
-    }
+    const Command* command = Match(unit.nodes, unit.common, unit.query);
     if (command != nullptr && !unit.common) {
-        path = nodes.mid(0, nodes.size() - 1);
+        path = unit.nodes.mid(0, unit.nodes.size() - 1);
     }
     return command;
 }
@@ -72,7 +71,7 @@ const CommandTable::Command* CommandTable::Find(const MessageUnit& unit,
 const CommandTable::Command* CommandTable::Match(const QList<QByteArray>& nodes, bool common,
                                                  bool query) const {
     for (const Command& command : commands_) {
-        if ((command.form == Form::Query) != query || command.common != common) {
+        if (command.query != query || command.common != common) {
             continue;
         }
         if (MatchNodes(nodes, 0, command.nodes, 0)) {

@@ -18,8 +18,8 @@ class CommandTable {
 public:
     enum class Form {
         Query,
-        Command, // runs while a sweep does
-        Setting, // refused with -221 while a sweep runs
+        Command, // a command that runs while a sweep does too
+        Setting, // a command refused with -221 while a sweep runs
     };
 
     // A row as a subsystem writes it.
@@ -35,8 +35,9 @@ public:
             scpi::Mnemonic mnemonic;
             bool optional = false;
         };
-        Form form;
-        bool common; // a "*" command
+        bool query;
+        bool setting; // Form::Setting
+        bool common;  // a "*" command
         std::vector<Node> nodes;
         std::function<void(CommandCall&)> run;
     };

@@ -70,7 +70,7 @@ bool Instrument::ExecuteInto(const std::shared_ptr<ClientStatus>& client, QByteA
                                                  (unit.query ? QStringLiteral("?") : QString()));
             break;
         }
-        if (command->form == CommandTable::Form::Setting && SweepRunning()) {
+        if (command->setting && SweepRunning()) {
             client->Report(kSettingsConflict, SweepRunningDetail());
             continue;
         }
