@@ -7,6 +7,10 @@
 // A line runs whole before the next one, so two clients' transfers never mix
 // on the port. Queries are answered while a sweep runs; setting commands are
 // refused with -221 until it ends or ABORt stops it.
+//
+// The commands live in their subsystems (CommonCommands, BoardCommands,
+// SweepCommands), which the instrument owns; it runs the lines through their
+// table and holds what they share: the board, the sweep's clock, the Loads.
 
 #include <QByteArray>
 #include <QObject>
@@ -18,12 +22,17 @@
 
 #include "core/BoardSession.h"
 #include "core/Sequence.h"
+#include "server/BoardCommands.h"
+#include "server/CommandTable.h"
+#include "server/CommonCommands.h"
 #include "server/LogLimit.h"
 #include "server/ScpiErrors.h"
 #include "server/ScpiSyntax.h"
+#include "server/SweepCommands.h"
 
 class CollectingNotifier;
 class SweepClock;
+struct CommandCall;
 
 class Instrument : public QObject {
     Q_OBJECT
@@ -58,92 +67,34 @@ public:
     void AbortSweep();
     const BoardSession& Session() const { return session_; }
 
-    struct Call;
-    using Handler = void (Instrument::*)(Call&);
+    // For the command subsystems: what more than one of them needs.
 
-private:
-    friend struct CommandTable;
-
-    struct SweepSettings {
-        double start = 0.0;
-        double stop = 10.0;
-        double step = 1.0;
-        double dwellSeconds = 0.1;
-        bool listMode = false;
-        std::vector<double> list;
-        long count = 1; // 0: until ABORt
-    };
-
+    // *RST: no sweep, the board as it starts, the sweep settings' defaults.
+    void Reset();
     // Loads `word`, then reports what went wrong to `client` (when there is
     // one) or on standard error. True when the device latched and every write
     // verified.
     bool LoadReported(ControlWord word, scpi::ClientStatus* client);
-    const ModelProfile* RequireModel(Call& call);
-    std::optional<double> DbParameter(Call& call, const QByteArray& param);
-    std::optional<ControlWord> WordFor(Call& call, double db);
-    std::optional<double> SweepDbParameter(Call& call, const QByteArray& param);
-    // SWEep:STARt and SWEep:STOP: sets `bound` to the call's attenuation.
-    void SetSweepBound(Call& call, double& bound);
-    void SweepEnded(SequenceEnd end);
+    // The selected model; reports -221 when there is none.
+    const ModelProfile* RequireModel(CommandCall& call);
+    // An attenuation parameter: a number of dB, or MIN/MAX of the model.
+    std::optional<double> DbParameter(CommandCall& call, const QByteArray& param);
+    // The word that makes `db` on the selected model.
+    std::optional<ControlWord> WordFor(CommandCall& call, double db);
 
-    // Handlers, one per command form.
-    void Idn(Call& call);
-    void Rst(Call& call);
-    void Cls(Call& call);
-    void Opc(Call& call);
-    void OpcQuery(Call& call);
-    void Wai(Call& call);
-    void Tst(Call& call);
-    void Ese(Call& call);
-    void EseQuery(Call& call);
-    void EsrQuery(Call& call);
-    void StbQuery(Call& call);
-    void ErrorNext(Call& call);
-    void ErrorCount(Call& call);
-    void Version(Call& call);
-    void SetModel(Call& call);
-    void ModelQuery(Call& call);
-    void ModelCatalogue(Call& call);
-    void SetLe(Call& call);
-    void LeQuery(Call& call);
-    void SetAttenuation(Call& call);
-    void AttenuationQuery(Call& call);
-    void ResolutionQuery(Call& call);
-    void SetStepWord(Call& call);
-    void StepWordQuery(Call& call);
-    void SetSweepStart(Call& call);
-    void SweepStartQuery(Call& call);
-    void SetSweepStop(Call& call);
-    void SweepStopQuery(Call& call);
-    void SetSweepStep(Call& call);
-    void SweepStepQuery(Call& call);
-    void SetSweepDwell(Call& call);
-    void SweepDwellQuery(Call& call);
-    void SetSweepList(Call& call);
-    void SweepListQuery(Call& call);
-    void SetSweepMode(Call& call);
-    void SweepModeQuery(Call& call);
-    void SetSweepCount(Call& call);
-    void SweepCountQuery(Call& call);
-    void SweepPointsQuery(Call& call);
-    void SweepStateQuery(Call& call);
-    void SweepLateQuery(Call& call);
-    void Initiate(Call& call);
-    void Abort(Call& call);
-    void SetPort(Call& call);
-    void PortQuery(Call& call);
-    void LatchedQuery(Call& call);
-
-    std::optional<std::vector<double>> SweepPoints(Call* call) const;
+private:
+    // Every command of the subsystems, in one table.
+    CommandTable AllCommands();
 
     Board& board_;
     CollectingNotifier& notifier_;
     Options options_;
     BoardSession session_;
-    SweepSettings sweep_;
     SweepClock* clock_;
     // What a sweep's failed step prints, at most once a second.
     LogLimit sweepLog_;
-    std::vector<ControlWord> sweepWords_;
-    std::weak_ptr<scpi::ClientStatus> sweepOwner_;
+    CommonCommands commonCommands_{*this, options_.version};
+    BoardCommands boardCommands_{*this, session_, board_, options_.simulated};
+    SweepCommands sweepCommands_{*this, *clock_};
+    CommandTable commands_ = AllCommands();
 };

@@ -4,24 +4,42 @@ namespace scpi {
 
 QString ErrorText(int code) {
     switch (code) {
-    case kNoError: return QStringLiteral("No error");
-    case kCommandError: return QStringLiteral("Command error");
-    case kSyntaxError: return QStringLiteral("Syntax error");
-    case kDataTypeError: return QStringLiteral("Data type error");
-    case kParameterNotAllowed: return QStringLiteral("Parameter not allowed");
-    case kMissingParameter: return QStringLiteral("Missing parameter");
-    case kUndefinedHeader: return QStringLiteral("Undefined header");
-    case kInvalidSuffix: return QStringLiteral("Invalid suffix");
-    case kInitIgnored: return QStringLiteral("Init ignored");
-    case kSettingsConflict: return QStringLiteral("Settings conflict");
-    case kDataOutOfRange: return QStringLiteral("Data out of range");
-    case kTooMuchData: return QStringLiteral("Too much data");
-    case kIllegalParameterValue: return QStringLiteral("Illegal parameter value");
-    case kQueueOverflow: return QStringLiteral("Queue overflow");
-    case kPortNotAvailable: return QStringLiteral("Port not available");
-    case kWriteNotVerified: return QStringLiteral("Write not verified");
-    case kPortReadError: return QStringLiteral("Port read error");
-    default: return QStringLiteral("Error");
+    case kNoError:
+        return QStringLiteral("No error");
+    case kCommandError:
+        return QStringLiteral("Command error");
+    case kSyntaxError:
+        return QStringLiteral("Syntax error");
+    case kDataTypeError:
+        return QStringLiteral("Data type error");
+    case kParameterNotAllowed:
+        return QStringLiteral("Parameter not allowed");
+    case kMissingParameter:
+        return QStringLiteral("Missing parameter");
+    case kUndefinedHeader:
+        return QStringLiteral("Undefined header");
+    case kInvalidSuffix:
+        return QStringLiteral("Invalid suffix");
+    case kInitIgnored:
+        return QStringLiteral("Init ignored");
+    case kSettingsConflict:
+        return QStringLiteral("Settings conflict");
+    case kDataOutOfRange:
+        return QStringLiteral("Data out of range");
+    case kTooMuchData:
+        return QStringLiteral("Too much data");
+    case kIllegalParameterValue:
+        return QStringLiteral("Illegal parameter value");
+    case kQueueOverflow:
+        return QStringLiteral("Queue overflow");
+    case kPortNotAvailable:
+        return QStringLiteral("Port not available");
+    case kWriteNotVerified:
+        return QStringLiteral("Write not verified");
+    case kPortReadError:
+        return QStringLiteral("Port read error");
+    default:
+        return QStringLiteral("Error");
     }
 }
 

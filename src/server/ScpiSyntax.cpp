@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "server/ScpiErrors.h"
+
 namespace scpi {
 
 namespace {
@@ -73,77 +75,98 @@ QByteArray UpperPiece(QByteArrayView text, bool borrow) {
     return HasLowerCase(text) ? text.toByteArray().toUpper() : Piece(text, borrow);
 }
 
+bool IsHeaderText(QByteArrayView header) {
+    for (const char c : header) {
+        if (!IsHeaderChar(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A "*" header: one node, without ":".
+bool ParseCommonHeader(QByteArrayView header, bool borrow, MessageUnit& unit) {
+    unit.common = true;
+    if (header.size() < 2 || header.contains(':') || header.sliced(1).contains('*')) {
+        return false;
+    }
+    unit.nodes.append(UpperPiece(header, borrow));
+    return true;
+}
+
+// Any other header: nodes separated by ":", after a leading ":" when absolute.
+bool ParseNodes(QByteArrayView header, bool borrow, MessageUnit& unit) {
+    if (header.startsWith(':')) {
+        unit.absolute = true;
+        header = header.sliced(1);
+    }
+    bool bad = false;
+    SplitOutsideQuotes(header, ':', [&](QByteArrayView node) {
+        if (node.isEmpty() || node.contains('*')) {
+            bad = true;
+        } else if (!bad) {
+            unit.nodes.append(UpperPiece(node, borrow));
+        }
+    });
+    if (bad) {
+        unit.nodes.clear();
+    }
+    return !bad;
+}
+
+// The header as typed, its "?" included; false on a syntax error.
+bool ParseHeader(QByteArrayView header, bool borrow, MessageUnit& unit) {
+    if (!IsHeaderText(header)) {
+        return false;
+    }
+    if (unit.query) {
+        header.chop(1);
+    }
+    if (header.contains('?') || header.isEmpty()) {
+        return false;
+    }
+    return header.startsWith('*') ? ParseCommonHeader(header, borrow, unit)
+                                  : ParseNodes(header, borrow, unit);
+}
+
+// What follows the header: parameters separated by "," outside quotes, none
+// of them empty; false on a syntax error.
+bool ParseParams(QByteArrayView rest, bool borrow, MessageUnit& unit) {
+    if (rest.isEmpty()) {
+        return true;
+    }
+    if (!QuotesBalanced(rest)) {
+        return false;
+    }
+    bool bad = false;
+    SplitOutsideQuotes(rest, ',', [&](QByteArrayView piece) {
+        const QByteArrayView param = piece.trimmed();
+        if (param.isEmpty()) {
+            bad = true;
+        } else if (!bad) {
+            unit.params.append(Piece(param, borrow));
+        }
+    });
+    return !bad;
+}
+
 void Parse(QByteArrayView text, bool borrow, MessageUnit& unit) {
     const QByteArrayView trimmed = text.trimmed();
     qsizetype end = 0;
     while (end < trimmed.size() && !IsBlank(trimmed[end])) {
         ++end;
     }
-    QByteArrayView header = trimmed.first(end);
-    const QByteArrayView rest = trimmed.sliced(end).trimmed();
+    const QByteArrayView header = trimmed.first(end);
     // Known before anything else, so that a query with a bad header still
     // counts as a query and gets its (empty) reply line.
     unit.query = header.endsWith('?');
-    for (const char c : header) {
-        if (!IsHeaderChar(c)) {
-            unit.error = -102;
-            return;
-        }
-    }
-    if (unit.query) {
-        header.chop(1);
-    }
-    if (header.contains('?') || header.isEmpty()) {
-        unit.error = -102;
-        return;
-    }
-    if (header.startsWith('*')) {
-        unit.common = true;
-        if (header.size() < 2 || header.contains(':') || header.sliced(1).contains('*')) {
-            unit.error = -102;
-            return;
-        }
-        unit.nodes.append(UpperPiece(header, borrow));
-    } else {
-        if (header.startsWith(':')) {
-            unit.absolute = true;
-            header = header.sliced(1);
-        }
-        bool bad = false;
-        SplitOutsideQuotes(header, ':', [&](QByteArrayView node) {
-            if (node.isEmpty() || node.contains('*')) {
-                bad = true;
-            } else if (!bad) {
-                unit.nodes.append(UpperPiece(node, borrow));
-            }
-        });
-        if (bad) {
-            unit.nodes.clear();
-            unit.error = -102;
-            return;
-        }
-    }
-    if (!rest.isEmpty()) {
-        if (!QuotesBalanced(rest)) {
-            unit.error = -102;
-            return;
-        }
-        bool bad = false;
-        SplitOutsideQuotes(rest, ',', [&](QByteArrayView piece) {
-            const QByteArrayView param = piece.trimmed();
-            if (param.isEmpty()) {
-                bad = true;
-            } else if (!bad) {
-                unit.params.append(Piece(param, borrow));
-            }
-        });
-        if (bad) {
-            unit.error = -102;
-            return;
-        }
+    if (!ParseHeader(header, borrow, unit) ||
+        !ParseParams(trimmed.sliced(end).trimmed(), borrow, unit)) {
+        unit.error = kSyntaxError;
     }
 }
 
+// The digits of a number written "#H1F", "#Q17" or "#B11111".
 std::optional<double> ParseBased(const QByteArray& digits, int base) {
     if (digits.isEmpty() || digits.size() > 16) {
         return std::nullopt;
@@ -151,6 +174,67 @@ std::optional<double> ParseBased(const QByteArray& digits, int base) {
     bool ok = false;
     const qulonglong value = digits.toULongLong(&ok, base);
     return ok ? std::optional<double>(static_cast<double>(value)) : std::nullopt;
+}
+
+// MIN, MAX and INF and their long forms, in upper case.
+std::optional<Number::Kind> KeywordKind(const QByteArray& word) {
+    if (word == "MIN" || word == "MINIMUM") {
+        return Number::Kind::Minimum;
+    }
+    if (word == "MAX" || word == "MAXIMUM") {
+        return Number::Kind::Maximum;
+    }
+    if (word == "INF" || word == "INFINITY") {
+        return Number::Kind::Infinity;
+    }
+    return std::nullopt;
+}
+
+// `value` written with the unit suffix `unit` (upper case, empty for none)
+// in the base unit of `suffix`; nullopt for a suffix it does not take.
+std::optional<double> InBaseUnit(double value, const QString& unit, Suffix suffix) {
+    if (unit.isEmpty()) {
+        return value;
+    }
+    if (suffix == Suffix::Decibel && unit == QLatin1String("DB")) {
+        return value;
+    }
+    if (suffix == Suffix::Second) {
+        if (unit == QLatin1String("S")) {
+            return value;
+        }
+        if (unit == QLatin1String("MS")) {
+            return value / 1e3;
+        }
+        if (unit == QLatin1String("US")) {
+            return value / 1e6;
+        }
+    }
+    return std::nullopt;
+}
+
+// A decimal number in upper case, perhaps with an exponent and a suffix.
+std::optional<double> ParseDecimal(const QByteArray& word, Suffix suffix, int& error) {
+    static const QRegularExpression form(
+        QStringLiteral(R"(^([+-]?(?:\d+\.?\d*|\.\d+)(?:E\s*[+-]?\d+)?)\s*([A-Z]*)$)"));
+    const QRegularExpressionMatch match = form.match(QString::fromLatin1(word));
+    if (!match.hasMatch()) {
+        error = kDataTypeError;
+        return std::nullopt;
+    }
+    QString mantissa = match.captured(1);
+    mantissa.remove(QLatin1Char(' ')).remove(QLatin1Char('\t'));
+    bool ok = false;
+    const double value = mantissa.toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        error = kDataTypeError;
+        return std::nullopt;
+    }
+    const std::optional<double> inBase = InBaseUnit(value, match.captured(2), suffix);
+    if (!inBase) {
+        error = kInvalidSuffix;
+    }
+    return inBase;
 }
 
 } // namespace
@@ -220,66 +304,25 @@ std::optional<Number> ParseNumber(const QByteArray& param, Suffix suffix, int& e
     error = 0;
     const QByteArray word = param.trimmed().toUpper();
     Number number;
-    if (word == "MIN" || word == "MINIMUM") {
-        number.kind = Number::Kind::Minimum;
+    if (const std::optional<Number::Kind> kind = KeywordKind(word)) {
+        number.kind = *kind;
         return number;
     }
-    if (word == "MAX" || word == "MAXIMUM") {
-        number.kind = Number::Kind::Maximum;
-        return number;
-    }
-    if (word == "INF" || word == "INFINITY") {
-        number.kind = Number::Kind::Infinity;
-        return number;
-    }
+    std::optional<double> value;
     if (word.startsWith('#') && word.size() > 2) {
         const int base = word[1] == 'H' ? 16 : word[1] == 'Q' ? 8 : word[1] == 'B' ? 2 : 0;
-        const std::optional<double> value =
-            base != 0 ? ParseBased(word.mid(2), base) : std::nullopt;
+        value = base != 0 ? ParseBased(word.mid(2), base) : std::nullopt;
         if (!value) {
-            error = -104;
-            return std::nullopt;
+            error = kDataTypeError;
         }
-        number.value = *value;
-        return number;
+    } else {
+        value = ParseDecimal(word, suffix, error);
     }
-    static const QRegularExpression form(
-        QStringLiteral(R"(^([+-]?(?:\d+\.?\d*|\.\d+)(?:E\s*[+-]?\d+)?)\s*([A-Z]*)$)"));
-    const QRegularExpressionMatch match = form.match(QString::fromLatin1(word));
-    if (!match.hasMatch()) {
-        error = -104;
+    if (!value) {
         return std::nullopt;
     }
-    QString mantissa = match.captured(1);
-    mantissa.remove(QLatin1Char(' ')).remove(QLatin1Char('\t'));
-    bool ok = false;
-    number.value = mantissa.toDouble(&ok);
-    if (!ok || !std::isfinite(number.value)) {
-        error = -104;
-        return std::nullopt;
-    }
-    const QString unit = match.captured(2);
-    if (unit.isEmpty()) {
-        return number;
-    }
-    if (suffix == Suffix::Decibel && unit == QLatin1String("DB")) {
-        return number;
-    }
-    if (suffix == Suffix::Second) {
-        if (unit == QLatin1String("S")) {
-            return number;
-        }
-        if (unit == QLatin1String("MS")) {
-            number.value /= 1e3;
-            return number;
-        }
-        if (unit == QLatin1String("US")) {
-            number.value /= 1e6;
-            return number;
-        }
-    }
-    error = -131;
-    return std::nullopt;
+    number.value = *value;
+    return number;
 }
 
 } // namespace scpi

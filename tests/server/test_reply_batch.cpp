@@ -6,7 +6,7 @@
 
 #include "InstrumentHarness.h"
 #include "core/NumberText.h"
-#include "server/InstrumentCall.h"
+#include "server/CommandCall.h"
 #include "server/ScpiSyntax.h"
 
 using namespace scpi;

@@ -1,11 +1,13 @@
 // The SWEep subsystem, INITiate and ABORt: a timed sequence on the board.
 
-#include "server/Instrument.h"
+#include "server/SweepCommands.h"
 
 #include <chrono>
 #include <cmath>
 
-#include "server/InstrumentCall.h"
+#include "server/CommandCall.h"
+#include "server/CommandTable.h"
+#include "server/Instrument.h"
 #include "server/SweepClock.h"
 
 using namespace scpi;
@@ -20,11 +22,50 @@ constexpr std::size_t kMostSweepPoints = 100000;
 
 } // namespace
 
+SweepCommands::SweepCommands(Instrument& instrument, SweepClock& clock)
+    : instrument_(instrument), clock_(clock) {}
+
+void SweepCommands::AddTo(CommandTable& table) {
+    using S = SweepCommands;
+    using Form = CommandTable::Form;
+    const CommandTable::Row<S> rows[] = {
+        {"SWEep:STARt", Form::Setting, &S::SetSweepStart},
+        {"SWEep:STARt", Form::Query, &S::SweepStartQuery},
+        {"SWEep:STOP", Form::Setting, &S::SetSweepStop},
+        {"SWEep:STOP", Form::Query, &S::SweepStopQuery},
+        {"SWEep:STEP", Form::Setting, &S::SetSweepStep},
+        {"SWEep:STEP", Form::Query, &S::SweepStepQuery},
+        {"SWEep:DWELl", Form::Setting, &S::SetSweepDwell},
+        {"SWEep:DWELl", Form::Query, &S::SweepDwellQuery},
+        {"SWEep:LIST", Form::Setting, &S::SetSweepList},
+        {"SWEep:LIST", Form::Query, &S::SweepListQuery},
+        {"SWEep:MODE", Form::Setting, &S::SetSweepMode},
+        {"SWEep:MODE", Form::Query, &S::SweepModeQuery},
+        {"SWEep:COUNt", Form::Setting, &S::SetSweepCount},
+        {"SWEep:COUNt", Form::Query, &S::SweepCountQuery},
+        {"SWEep:POINts", Form::Query, &S::SweepPointsQuery},
+        {"SWEep:STATe", Form::Query, &S::SweepStateQuery},
+        {"SWEep:LATE", Form::Query, &S::SweepLateQuery},
+        {"INITiate[:IMMediate]", Form::Command, &S::Initiate},
+        {"ABORt", Form::Command, &S::Abort},
+    };
+    table.Add(*this, rows);
+}
+
+void SweepCommands::Stop() {
+    clock_.Abort();
+    sweepOwner_.reset();
+}
+
+void SweepCommands::ResetSettings() {
+    sweep_ = SweepSettings();
+}
+
 // SWEep, INITiate, ABORt
 
 // A value of a sweep: an attenuation parameter of 0 dB or more.
-std::optional<double> Instrument::SweepDbParameter(Call& call, const QByteArray& param) {
-    const std::optional<double> db = DbParameter(call, param);
+std::optional<double> SweepCommands::SweepDbParameter(CommandCall& call, const QByteArray& param) {
+    const std::optional<double> db = instrument_.DbParameter(call, param);
     if (db && *db < 0) {
         call.Fail(kDataOutOfRange, QStringLiteral("attenuation is 0 dB or more"));
         return std::nullopt;
@@ -32,7 +73,7 @@ std::optional<double> Instrument::SweepDbParameter(Call& call, const QByteArray&
     return db;
 }
 
-void Instrument::SetSweepBound(Call& call, double& bound) {
+void SweepCommands::SetSweepBound(CommandCall& call, double& bound) {
     if (!call.Expect(1, 1)) {
         return;
     }
@@ -41,30 +82,31 @@ void Instrument::SetSweepBound(Call& call, double& bound) {
     }
 }
 
-void Instrument::SetSweepStart(Call& call) {
+void SweepCommands::SetSweepStart(CommandCall& call) {
     SetSweepBound(call, sweep_.start);
 }
 
-void Instrument::SweepStartQuery(Call& call) {
+void SweepCommands::SweepStartQuery(CommandCall& call) {
     call.ReplyNumber(sweep_.start);
 }
 
-void Instrument::SetSweepStop(Call& call) {
+void SweepCommands::SetSweepStop(CommandCall& call) {
     SetSweepBound(call, sweep_.stop);
 }
 
-void Instrument::SweepStopQuery(Call& call) {
+void SweepCommands::SweepStopQuery(CommandCall& call) {
     call.ReplyNumber(sweep_.stop);
 }
 
-void Instrument::SetSweepStep(Call& call) {
-    const std::optional<Number> number = call.SoleNumber(Suffix::Decibel, Call::Takes::MinMax);
+void SweepCommands::SetSweepStep(CommandCall& call) {
+    const std::optional<Number> number =
+        call.SoleNumber(Suffix::Decibel, CommandCall::Takes::MinMax);
     if (!number) {
         return;
     }
     double step = number->value;
     if (number->kind != Number::Kind::Value) {
-        const ModelProfile* model = RequireModel(call);
+        const ModelProfile* model = instrument_.RequireModel(call);
         if (model == nullptr) {
             return;
         }
@@ -77,12 +119,13 @@ void Instrument::SetSweepStep(Call& call) {
     sweep_.step = step;
 }
 
-void Instrument::SweepStepQuery(Call& call) {
+void SweepCommands::SweepStepQuery(CommandCall& call) {
     call.ReplyNumber(sweep_.step);
 }
 
-void Instrument::SetSweepDwell(Call& call) {
-    const std::optional<Number> number = call.SoleNumber(Suffix::Second, Call::Takes::MinMax);
+void SweepCommands::SetSweepDwell(CommandCall& call) {
+    const std::optional<Number> number =
+        call.SoleNumber(Suffix::Second, CommandCall::Takes::MinMax);
     if (!number) {
         return;
     }
@@ -99,11 +142,11 @@ void Instrument::SetSweepDwell(Call& call) {
     sweep_.dwellSeconds = seconds;
 }
 
-void Instrument::SweepDwellQuery(Call& call) {
+void SweepCommands::SweepDwellQuery(CommandCall& call) {
     call.ReplyNumber(sweep_.dwellSeconds);
 }
 
-void Instrument::SetSweepList(Call& call) {
+void SweepCommands::SetSweepList(CommandCall& call) {
     if (!call.Expect(1, static_cast<int>(kMostSweepPoints))) {
         return;
     }
@@ -118,7 +161,7 @@ void Instrument::SetSweepList(Call& call) {
     sweep_.list = std::move(list);
 }
 
-void Instrument::SweepListQuery(Call& call) {
+void SweepCommands::SweepListQuery(CommandCall& call) {
     if (!call.Expect(0, 0)) {
         return;
     }
@@ -129,7 +172,7 @@ void Instrument::SweepListQuery(Call& call) {
     call.reply = values.join(',');
 }
 
-void Instrument::SetSweepMode(Call& call) {
+void SweepCommands::SetSweepMode(CommandCall& call) {
     if (!call.Expect(1, 1)) {
         return;
     }
@@ -143,14 +186,15 @@ void Instrument::SetSweepMode(Call& call) {
     }
 }
 
-void Instrument::SweepModeQuery(Call& call) {
+void SweepCommands::SweepModeQuery(CommandCall& call) {
     if (call.Expect(0, 0)) {
         call.reply = sweep_.listMode ? "LIST" : "LIN";
     }
 }
 
-void Instrument::SetSweepCount(Call& call) {
-    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::AnyKeyword);
+void SweepCommands::SetSweepCount(CommandCall& call) {
+    const std::optional<Number> number =
+        call.SoleNumber(Suffix::None, CommandCall::Takes::AnyKeyword);
     if (!number) {
         return;
     }
@@ -173,13 +217,13 @@ void Instrument::SetSweepCount(Call& call) {
     sweep_.count = static_cast<long>(count);
 }
 
-void Instrument::SweepCountQuery(Call& call) {
+void SweepCommands::SweepCountQuery(CommandCall& call) {
     if (call.Expect(0, 0)) {
         call.reply = sweep_.count == 0 ? QByteArray("INF") : QByteArray::number(sweep_.count);
     }
 }
 
-std::optional<std::vector<double>> Instrument::SweepPoints(Call* call) const {
+std::optional<std::vector<double>> SweepCommands::SweepPoints(CommandCall* call) const {
     if (sweep_.listMode) {
         if (sweep_.list.empty() && call != nullptr) {
             call->Fail(kSettingsConflict, QStringLiteral("the sweep list is empty"));
@@ -195,7 +239,7 @@ std::optional<std::vector<double>> Instrument::SweepPoints(Call* call) const {
     return values;
 }
 
-void Instrument::SweepPointsQuery(Call& call) {
+void SweepCommands::SweepPointsQuery(CommandCall& call) {
     if (!call.Expect(0, 0)) {
         return;
     }
@@ -204,19 +248,19 @@ void Instrument::SweepPointsQuery(Call& call) {
     }
 }
 
-void Instrument::SweepStateQuery(Call& call) {
+void SweepCommands::SweepStateQuery(CommandCall& call) {
     if (call.Expect(0, 0)) {
-        call.reply = SweepRunning() ? "1" : "0";
+        call.reply = clock_.Running() ? "1" : "0";
     }
 }
 
 // How late the steps of the sweep under way, or of the last one, were: the
 // number of late steps, the largest lateness and the slip, both in seconds.
-void Instrument::SweepLateQuery(Call& call) {
+void SweepCommands::SweepLateQuery(CommandCall& call) {
     if (!call.Expect(0, 0)) {
         return;
     }
-    const SequenceLateness& lateness = clock_->Lateness();
+    const SequenceLateness& lateness = clock_.Lateness();
     const auto seconds = [](std::chrono::nanoseconds duration) {
         return NumberReply(static_cast<double>(duration.count()) / 1e9);
     };
@@ -224,31 +268,39 @@ void Instrument::SweepLateQuery(Call& call) {
                  seconds(lateness.most) + ',' + seconds(lateness.slip);
 }
 
-void Instrument::Initiate(Call& call) {
+std::optional<std::vector<ControlWord>> SweepCommands::WordsFor(CommandCall& call,
+                                                                const std::vector<double>& values) {
+    std::vector<ControlWord> words;
+    for (const double db : values) {
+        const std::optional<ControlWord> word = instrument_.WordFor(call, db);
+        if (!word) {
+            return std::nullopt;
+        }
+        words.push_back(*word);
+    }
+    return words;
+}
+
+void SweepCommands::Initiate(CommandCall& call) {
     if (!call.Expect(0, 0)) {
         return;
     }
-    if (SweepRunning()) {
+    if (clock_.Running()) {
         call.Fail(kInitIgnored, SweepRunningDetail());
         return;
     }
-    if (RequireModel(call) == nullptr) {
+    if (instrument_.RequireModel(call) == nullptr) {
         return;
     }
     const std::optional<std::vector<double>> values = SweepPoints(&call);
     if (!values) {
         return;
     }
-    // Every value is checked before the first is sent.
-    std::vector<ControlWord> words;
-    for (const double db : *values) {
-        const std::optional<ControlWord> word = WordFor(call, db);
-        if (!word) {
-            return;
-        }
-        words.push_back(*word);
+    std::optional<std::vector<ControlWord>> words = WordsFor(call, *values);
+    if (!words) {
+        return;
     }
-    sweepWords_ = std::move(words);
+    sweepWords_ = std::move(*words);
     sweepOwner_ = call.owner;
     SequencePlan plan;
     plan.values = *values;
@@ -259,22 +311,22 @@ void Instrument::Initiate(Call& call) {
     // it: it keeps running when that client goes away, until its count is
     // done or any client sends ABORt (or *RST). Its errors go to the client
     // that started it while that one is connected, else to standard error.
-    clock_->Start(
+    clock_.Start(
         plan,
         [this](const SequenceStep& step) {
             const std::shared_ptr<ClientStatus> owner = sweepOwner_.lock();
-            return LoadReported(sweepWords_[step.index], owner.get());
+            return instrument_.LoadReported(sweepWords_[step.index], owner.get());
         },
         [this](SequenceEnd end) { SweepEnded(end); });
 }
 
-void Instrument::SweepEnded(SequenceEnd end) {
+void SweepCommands::SweepEnded(SequenceEnd end) {
     static_cast<void>(end);
     sweepOwner_.reset();
 }
 
-void Instrument::Abort(Call& call) {
+void SweepCommands::Abort(CommandCall& call) {
     if (call.Expect(0, 0)) {
-        AbortSweep();
+        Stop();
     }
 }

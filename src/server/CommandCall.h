@@ -10,12 +10,11 @@
 #include <optional>
 
 #include "core/NumberText.h"
-#include "server/Instrument.h"
 #include "server/ScpiErrors.h"
 #include "server/ScpiSyntax.h"
 
 // What a handler gets: the unit, the client, and where its response goes.
-struct Instrument::Call {
+struct CommandCall {
     const scpi::MessageUnit& unit;
     scpi::ClientStatus& client;
     const std::shared_ptr<scpi::ClientStatus>& owner;
@@ -81,7 +80,7 @@ struct Instrument::Call {
 // same text as NumberText(value, QLocale::c()).
 QByteArray NumberReply(double value);
 
-inline void Instrument::Call::ReplyNumber(double value) {
+inline void CommandCall::ReplyNumber(double value) {
     if (Expect(0, 0)) {
         reply = NumberReply(value);
     }

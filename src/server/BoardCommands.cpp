@@ -1,18 +1,81 @@
-// MODel, LE, ATTenuation, STEP:WORD and, on the simulated board, BOARD:LATChed?.
+// SYSTem:PORT, MODel, LE, ATTenuation, STEP:WORD and, on the simulated board,
+// BOARD:LATChed?.
 
-#include "server/Instrument.h"
+#include "server/BoardCommands.h"
 
 #include <cmath>
 
 #include "core/BoardReadout.h"
+#include "core/BoardSession.h"
 #include "core/ControlWord.h"
-#include "server/InstrumentCall.h"
+#include "core/HexAddress.h"
+#include "server/CommandCall.h"
+#include "server/CommandTable.h"
+#include "server/Instrument.h"
 
 using namespace scpi;
 
+namespace {
+
+QByteArray HexReply(int32_t port) {
+    return HexAddressText(port).toLatin1();
+}
+
+} // namespace
+
+BoardCommands::BoardCommands(Instrument& instrument, BoardSession& session, Board& board,
+                             bool simulated)
+    : instrument_(instrument), session_(session), board_(board), simulated_(simulated) {}
+
+void BoardCommands::AddTo(CommandTable& table) {
+    using B = BoardCommands;
+    using Form = CommandTable::Form;
+    const CommandTable::Row<B> rows[] = {
+        {"SYSTem:PORT", Form::Setting, &B::SetPort},
+        {"SYSTem:PORT", Form::Query, &B::PortQuery},
+        {"MODel", Form::Setting, &B::SetModel},
+        {"MODel", Form::Query, &B::ModelQuery},
+        {"MODel:CATalog", Form::Query, &B::ModelCatalogue},
+        {"LE", Form::Setting, &B::SetLe},
+        {"LE", Form::Query, &B::LeQuery},
+        {"ATTenuation", Form::Setting, &B::SetAttenuation},
+        {"ATTenuation", Form::Query, &B::AttenuationQuery},
+        {"ATTenuation:RESolution", Form::Query, &B::ResolutionQuery},
+        {"STEP:WORD", Form::Setting, &B::SetStepWord},
+        {"STEP:WORD", Form::Query, &B::StepWordQuery},
+        {"BOARD:LATChed", Form::Query, &B::LatchedQuery},
+    };
+    table.Add(*this, rows);
+}
+
+// SYSTem:PORT
+
+void BoardCommands::SetPort(CommandCall& call) {
+    if (!call.Expect(1, 1)) {
+        return;
+    }
+    QByteArray text = Unquote(call.unit.params[0]).value_or(call.unit.params[0]);
+    if (text.toUpper().startsWith("#H")) {
+        text.remove(0, 2);
+    }
+    const std::optional<int32_t> port = ParseHexAddress(QString::fromLatin1(text));
+    if (!port) {
+        call.Fail(kIllegalParameterValue,
+                  QStringLiteral("the port is a hexadecimal address such as 378"));
+        return;
+    }
+    session_.SetPort(*port);
+}
+
+void BoardCommands::PortQuery(CommandCall& call) {
+    if (call.Expect(0, 0)) {
+        call.reply = HexReply(session_.Port());
+    }
+}
+
 // MODel and LE
 
-void Instrument::SetModel(Call& call) {
+void BoardCommands::SetModel(CommandCall& call) {
     if (!call.Expect(1, 1)) {
         return;
     }
@@ -45,7 +108,7 @@ void Instrument::SetModel(Call& call) {
     session_.SelectModel(model);
 }
 
-void Instrument::ModelQuery(Call& call) {
+void BoardCommands::ModelQuery(CommandCall& call) {
     if (!call.Expect(0, 0)) {
         return;
     }
@@ -55,7 +118,7 @@ void Instrument::ModelQuery(Call& call) {
                                         model->key.toLatin1() + '"';
 }
 
-void Instrument::ModelCatalogue(Call& call) {
+void BoardCommands::ModelCatalogue(CommandCall& call) {
     if (!call.Expect(0, 0)) {
         return;
     }
@@ -66,8 +129,9 @@ void Instrument::ModelCatalogue(Call& call) {
     call.reply = keys.join(',');
 }
 
-void Instrument::SetLe(Call& call) {
-    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::AnyKeyword);
+void BoardCommands::SetLe(CommandCall& call) {
+    const std::optional<Number> number =
+        call.SoleNumber(Suffix::None, CommandCall::Takes::AnyKeyword);
     if (!number) {
         return;
     }
@@ -84,7 +148,7 @@ void Instrument::SetLe(Call& call) {
     }
 }
 
-void Instrument::LeQuery(Call& call) {
+void BoardCommands::LeQuery(CommandCall& call) {
     if (call.Expect(0, 0)) {
         call.reply = QByteArray::number(session_.Le());
     }
@@ -92,21 +156,21 @@ void Instrument::LeQuery(Call& call) {
 
 // ATTenuation and STEP:WORD
 
-void Instrument::SetAttenuation(Call& call) {
+void BoardCommands::SetAttenuation(CommandCall& call) {
     if (!call.Expect(1, 1)) {
         return;
     }
-    const std::optional<double> db = DbParameter(call, call.unit.params[0]);
+    const std::optional<double> db = instrument_.DbParameter(call, call.unit.params[0]);
     if (!db) {
         return;
     }
-    const std::optional<ControlWord> word = WordFor(call, *db);
-    if (word && !LoadReported(*word, &call.client)) {
+    const std::optional<ControlWord> word = instrument_.WordFor(call, *db);
+    if (word && !instrument_.LoadReported(*word, &call.client)) {
         call.failed = true;
     }
 }
 
-void Instrument::AttenuationQuery(Call& call) {
+void BoardCommands::AttenuationQuery(CommandCall& call) {
     if (!call.Expect(0, 1)) {
         return;
     }
@@ -119,7 +183,7 @@ void Instrument::AttenuationQuery(Call& call) {
             call.Fail(kIllegalParameterValue, QStringLiteral("MIN or MAX"));
             return;
         }
-        if (max && RequireModel(call) == nullptr) {
+        if (max && instrument_.RequireModel(call) == nullptr) {
             return;
         }
         call.reply = NumberReply(min ? 0.0 : model->maxDb);
@@ -130,21 +194,22 @@ void Instrument::AttenuationQuery(Call& call) {
     call.reply = NumberReply(model != nullptr && word ? AttenuationOf(*model, *word) : 0.0);
 }
 
-void Instrument::ResolutionQuery(Call& call) {
+void BoardCommands::ResolutionQuery(CommandCall& call) {
     if (!call.Expect(0, 0)) {
         return;
     }
-    if (const ModelProfile* model = RequireModel(call)) {
+    if (const ModelProfile* model = instrument_.RequireModel(call)) {
         call.reply = NumberReply(model->resolutionDb);
     }
 }
 
-void Instrument::SetStepWord(Call& call) {
-    const std::optional<Number> number = call.SoleNumber(Suffix::None, Call::Takes::NumberOnly);
+void BoardCommands::SetStepWord(CommandCall& call) {
+    const std::optional<Number> number =
+        call.SoleNumber(Suffix::None, CommandCall::Takes::NumberOnly);
     if (!number) {
         return;
     }
-    const ModelProfile* model = RequireModel(call);
+    const ModelProfile* model = instrument_.RequireModel(call);
     if (model == nullptr) {
         return;
     }
@@ -156,12 +221,12 @@ void Instrument::SetStepWord(Call& call) {
                                        .arg(model->availableMask));
         return;
     }
-    if (!LoadReported(static_cast<ControlWord>(value), &call.client)) {
+    if (!instrument_.LoadReported(static_cast<ControlWord>(value), &call.client)) {
         call.failed = true;
     }
 }
 
-void Instrument::StepWordQuery(Call& call) {
+void BoardCommands::StepWordQuery(CommandCall& call) {
     if (call.Expect(0, 0)) {
         call.reply = QByteArray::number(session_.LoadedOnSelection().value_or(0));
     }
@@ -169,15 +234,15 @@ void Instrument::StepWordQuery(Call& call) {
 
 // BOARD (the simulated board only)
 
-void Instrument::LatchedQuery(Call& call) {
-    if (!options_.simulated) {
+void BoardCommands::LatchedQuery(CommandCall& call) {
+    if (!simulated_) {
         call.Fail(kUndefinedHeader, QStringLiteral("BOARD is there with --simulate only"));
         return;
     }
     if (!call.Expect(1, 1)) {
         return;
     }
-    const ModelProfile* model = RequireModel(call);
+    const ModelProfile* model = instrument_.RequireModel(call);
     if (model == nullptr) {
         return;
     }
