@@ -1,15 +1,12 @@
 // dsactl sweep and dsactl hop: timed sequences of values on absolute deadlines,
 // ended cleanly by Ctrl+C or SIGTERM after the step under way, optionally
 // parking the device at a chosen value.
-#include <QLocale>
-#include <csignal>
-
 #include "cli/BoardLink.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/JsonResults.h"
 #include "cli/Output.h"
 #include "cli/PortChoice.h"
+#include "cli/SequenceReport.h"
 #include "cli/SharedOptions.h"
 #include "cli/ValueChoice.h"
 #include "core/DwellText.h"
@@ -87,52 +84,6 @@ long ChooseRepeat(const Subcommand& command) {
     return repeat;
 }
 
-QString SignalName(int signalNumber) {
-    switch (signalNumber) {
-    case SIGINT:
-        return QStringLiteral("SIGINT");
-    case SIGTERM:
-        return QStringLiteral("SIGTERM");
-    case SIGHUP:
-        return QStringLiteral("SIGHUP");
-    default:
-        return QString::number(signalNumber);
-    }
-}
-
-long long MicrosecondsBetween(Clock::time_point from, Clock::time_point to) {
-    return std::chrono::duration_cast<std::chrono::microseconds>(to - from).count();
-}
-
-QJsonObject LoadJson(const ModelProfile& model, const LoadReport& report) {
-    QJsonObject object{{QStringLiteral("attenuation_db"), AttenuationOf(model, report.word)},
-                       {QStringLiteral("word"), report.word},
-                       {QStringLiteral("binary"), WordBinaryText(model, report.word)},
-                       {QStringLiteral("verified"), report.verified}};
-    if (report.board) {
-        object.insert(QStringLiteral("board"), BoardJson(*report.board));
-    }
-    return object;
-}
-
-qint64 MicrosecondsOf(std::chrono::nanoseconds duration) {
-    return std::chrono::duration_cast<std::chrono::microseconds>(duration).count();
-}
-
-QString MillisecondsText(std::chrono::nanoseconds duration) {
-    return QLocale().toString(static_cast<double>(duration.count()) / 1e6, 'f', 1) +
-           QStringLiteral(" ms");
-}
-
-// "sweep: 3 steps late, at most 2.1 ms; the run slipped 4.0 ms"
-QString LatenessText(const QString& name, const SequenceLateness& lateness) {
-    return QStringLiteral("%1: %2 late, at most %3; the run slipped %4")
-        .arg(name,
-             lateness.lateSteps == 1 ? QStringLiteral("1 step")
-                                     : QStringLiteral("%1 steps").arg(lateness.lateSteps),
-             MillisecondsText(lateness.most), MillisecondsText(lateness.slip));
-}
-
 // The duration given with option `name`. Throws CommandFailure (bad usage).
 std::chrono::nanoseconds DurationOption(const QString& text, const QString& name) {
     const std::optional<std::chrono::nanoseconds> duration = ParseDwell(text);
@@ -144,144 +95,155 @@ std::chrono::nanoseconds DurationOption(const QString& text, const QString& name
     return *duration;
 }
 
-int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
-    const ModelProfile& model = ModelOption(command);
-    const int le = LeOption(command, model);
-    const bool nearest = NearestOption(command);
-    const std::chrono::nanoseconds dwell =
-        DurationOption(command.Required(QStringLiteral("dwell")), QStringLiteral("dwell"));
-    std::optional<std::chrono::nanoseconds> maxLate;
-    if (const std::optional<QString> text = command.Value(QStringLiteral("max-late"))) {
-        maxLate = DurationOption(*text, QStringLiteral("max-late"));
-    }
+// What a sweep or hop was asked to do, every value checked against the model.
+struct SequenceOptions {
+    const ModelProfile* model = nullptr;
+    int le = 0;
     SequencePlan plan;
-    plan.dwell = dwell;
-    plan.repeat = ChooseRepeat(command);
+    std::vector<ControlWord> words; // the word of each of plan.values
+    std::optional<std::chrono::nanoseconds> maxLate;
     std::optional<ControlWord> onStopWord;
+    bool json = false;
+};
+
+// Reads the options of sweep or hop for `values`. Throws CommandFailure (bad usage, or a value
+// the model cannot make) before anything touches a port.
+SequenceOptions ReadSequenceOptions(const Subcommand& command, const std::vector<double>& values) {
+    SequenceOptions options;
+    const ModelProfile& model = ModelOption(command);
+    options.model = &model;
+    options.le = LeOption(command, model);
+    const bool nearest = NearestOption(command);
+    options.plan.dwell =
+        DurationOption(command.Required(QStringLiteral("dwell")), QStringLiteral("dwell"));
+    if (const std::optional<QString> text = command.Value(QStringLiteral("max-late"))) {
+        options.maxLate = DurationOption(*text, QStringLiteral("max-late"));
+    }
+    options.plan.repeat = ChooseRepeat(command);
     if (const auto onStop = command.Value(QStringLiteral("on-stop"))) {
-        onStopWord = WordForDb(model, ParseDb(*onStop, QStringLiteral("on-stop")), nearest);
+        options.onStopWord = WordForDb(model, ParseDb(*onStop, QStringLiteral("on-stop")), nearest);
     }
     // Every value is checked before the first Load, so a run never stops half way
     // for a value the model cannot make.
-    std::vector<ControlWord> words;
     for (double value : values) {
-        words.push_back(WordForDb(model, value, nearest));
-        plan.values.push_back(AttenuationOf(model, words.back()));
+        options.words.push_back(WordForDb(model, value, nearest));
+        options.plan.values.push_back(AttenuationOf(model, options.words.back()));
+    }
+    options.json = command.IsSet(QStringLiteral("json"));
+    return options;
+}
+
+long long MicrosecondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration_cast<std::chrono::microseconds>(to - from).count();
+}
+
+// One run of sweep or hop on a board: loads each step's word on its deadline, prints a line
+// for it, keeps the progress line on a terminal up to date, parks the device at --on-stop
+// when stopped, and keeps the end record.
+class TimedSequence {
+public:
+    TimedSequence(const QString& name, const SequenceOptions& options, BoardLink& link)
+        : name_(name), options_(options), model_(*options.model), link_(link) {}
+
+    // Runs the plan until it completes, a termination signal stops it or a step would start
+    // later than --max-late allows.
+    const SequenceRecord& Run(const TerminationSignals& stopSignals) {
+        const SequenceEnd end = RunSequence(
+            options_.plan, stopSignals.StopRequested(),
+            [this](const SequenceStep& step) { return TakeStep(step); }, &record_.lateness);
+        EndProgress();
+        record_.stopped = end == SequenceEnd::Stopped;
+        if (record_.stopped) {
+            if (options_.onStopWord) {
+                Park(*options_.onStopWord);
+            }
+            record_.signal = SignalName(stopSignals.FirstSignal());
+        }
+        return record_;
     }
 
+private:
+    // False ends the run: the step would start too late.
+    bool TakeStep(const SequenceStep& step) {
+        if (step.number == 0) {
+            start_ = step.planned;
+        }
+        if (options_.maxLate && step.late > *options_.maxLate) {
+            record_.tooLate = step;
+            return false;
+        }
+        const LoadReport report = link_.Load(options_.words[step.index]);
+        ++record_.steps;
+        if (!report.verified) {
+            ++record_.unverified;
+        }
+        PrintStep(step, report);
+        ShowProgress(step);
+        return true;
+    }
+
+    void PrintStep(const SequenceStep& step, const LoadReport& report) const {
+        if (!options_.json) {
+            PrintLatched(report);
+            return;
+        }
+        QJsonObject object = LoadJson(model_, report);
+        object.insert(QStringLiteral("step"), static_cast<qint64>(step.number));
+        object.insert(QStringLiteral("cycle"), static_cast<qint64>(step.cycle));
+        object.insert(QStringLiteral("planned_us"), MicrosecondsBetween(start_, step.planned));
+        object.insert(QStringLiteral("actual_us"), MicrosecondsBetween(start_, step.actual));
+        PrintJsonLine(object);
+    }
+
+    // "sweep: step 3 of 40, 2.5 dB", on the first step and then at most every
+    // kProgressInterval.
+    void ShowProgress(const SequenceStep& step) {
+        const auto now = Clock::now();
+        if (!progress_ || (step.number != 0 && now - lastProgress_ < kProgressInterval)) {
+            return;
+        }
+        lastProgress_ = now;
+        PrintProgress(QStringLiteral("%1: step %2%3, %4 dB")
+                          .arg(name_)
+                          .arg(step.number + 1)
+                          .arg(total_ == 0 ? QString() : QStringLiteral(" of %1").arg(total_))
+                          .arg(DbText(step.db)));
+    }
+
+    void Park(ControlWord word) {
+        record_.parked = link_.Load(word);
+        if (!record_.parked->verified) {
+            ++record_.unverified;
+        }
+    }
+
+    const QString name_;
+    const SequenceOptions& options_;
+    const ModelProfile& model_;
+    BoardLink& link_;
+    const bool progress_ = ErrorIsTerminal();
+    // The steps of the whole run; 0 when it runs until stopped.
+    const std::size_t total_ =
+        options_.plan.repeat == 0
+            ? 0
+            : options_.plan.values.size() * static_cast<std::size_t>(options_.plan.repeat);
+    Clock::time_point start_; // the first step's deadline
+    Clock::time_point lastProgress_;
+    SequenceRecord record_;
+};
+
+int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
+    const SequenceOptions options = ReadSequenceOptions(command, values);
     // A second Ctrl+C while stopping does not cut short the Load of --on-stop.
     const TerminationSignals stopSignals(nullptr, TerminationSignals::Second::RequestsAgain);
-    const std::atomic<bool>& stop = stopSignals.StopRequested();
     const GlobalOptions globals = command.Globals();
     const int32_t port = CommandPort(globals);
-    BoardLink link(globals.simulate, port, model, le);
+    BoardLink link(globals.simulate, port, *options.model, options.le);
     ApplyRealTimeOption(command);
-    const bool json = command.IsSet(QStringLiteral("json"));
-    const bool progress = ErrorIsTerminal();
-    const std::size_t total =
-        plan.repeat == 0 ? 0 : values.size() * static_cast<std::size_t>(plan.repeat);
-
-    int loads = 0;
-    int unverified = 0;
-    Clock::time_point start;
-    Clock::time_point lastProgress;
-    SequenceLateness lateness;
-    std::optional<SequenceStep> tooLate; // the step that would have started too late
-    const SequenceEnd end = RunSequence(
-        plan, stop,
-        [&](const SequenceStep& step) {
-            if (step.number == 0) {
-                start = step.planned;
-            }
-            if (maxLate && step.late > *maxLate) {
-                tooLate = step;
-                return false;
-            }
-            const LoadReport report = link.Load(words[step.index]);
-            ++loads;
-            if (!report.verified) {
-                ++unverified;
-            }
-            if (json) {
-                QJsonObject object = LoadJson(model, report);
-                object.insert(QStringLiteral("step"), static_cast<qint64>(step.number));
-                object.insert(QStringLiteral("cycle"), static_cast<qint64>(step.cycle));
-                object.insert(QStringLiteral("planned_us"),
-                              MicrosecondsBetween(start, step.planned));
-                object.insert(QStringLiteral("actual_us"), MicrosecondsBetween(start, step.actual));
-                PrintJsonLine(object);
-            } else {
-                PrintLatched(report);
-            }
-            const auto now = Clock::now();
-            if (progress && (step.number == 0 || now - lastProgress >= kProgressInterval)) {
-                lastProgress = now;
-                PrintProgress(QStringLiteral("%1: step %2%3, %4 dB")
-                                  .arg(command.Name())
-                                  .arg(step.number + 1)
-                                  .arg(total == 0 ? QString() : QStringLiteral(" of %1").arg(total))
-                                  .arg(DbText(step.db)));
-            }
-            return true;
-        },
-        &lateness);
-    EndProgress();
-
-    const bool stopped = end == SequenceEnd::Stopped;
-    std::optional<LoadReport> parked;
-    if (stopped && onStopWord) {
-        parked = link.Load(*onStopWord);
-        if (!parked->verified) {
-            ++unverified;
-        }
-        ++loads;
-    }
-    const QString signal = stopped ? SignalName(stopSignals.FirstSignal()) : QString();
-    if (json) {
-        QJsonObject summary{
-            {QStringLiteral("end"), stopped   ? QStringLiteral("stopped")
-                                    : tooLate ? QStringLiteral("late")
-                                              : QStringLiteral("completed")},
-            {QStringLiteral("steps"), loads - (parked ? 1 : 0)},
-            {QStringLiteral("unverified"), unverified},
-            {QStringLiteral("signal"), stopped ? QJsonValue(signal) : QJsonValue(QJsonValue::Null)},
-            {QStringLiteral("on_stop"),
-             parked ? QJsonValue(LoadJson(model, *parked)) : QJsonValue(QJsonValue::Null)},
-            {QStringLiteral("late_steps"), static_cast<qint64>(lateness.lateSteps)},
-            {QStringLiteral("most_late_us"), MicrosecondsOf(lateness.most)},
-            {QStringLiteral("slip_us"), MicrosecondsOf(lateness.slip)}};
-        PrintJsonLine(summary);
-    } else {
-        if (parked) {
-            PrintLatched(*parked);
-        }
-        if (lateness.lateSteps > 0) {
-            PrintLine(LatenessText(command.Name(), lateness));
-        }
-        QString line = QStringLiteral("%1: %2 after %3 steps")
-                           .arg(command.Name(), stopped   ? QStringLiteral("stopped by ") + signal
-                                                : tooLate ? QStringLiteral("ended late")
-                                                          : QStringLiteral("completed"))
-                           .arg(loads - (parked ? 1 : 0));
-        if (parked) {
-            line += QStringLiteral(", then set %1 dB (%2)")
-                        .arg(DbText(AttenuationOf(model, parked->word)),
-                             WordBinaryText(model, parked->word));
-        }
-        line += unverified == 0 ? QStringLiteral("; every write verified")
-                                : QStringLiteral("; %1 Loads not verified").arg(unverified);
-        PrintLine(line);
-    }
-    if (unverified > 0) {
-        throw UnverifiedFailure(port, unverified, loads);
-    }
-    if (tooLate) {
-        throw CommandFailure{kExitLate,
-                             QStringLiteral("step %1 would have started %2 late, more than "
-                                            "--max-late %3 allows; the run ended before it.")
-                                 .arg(tooLate->number + 1)
-                                 .arg(MillisecondsText(tooLate->late), MillisecondsText(*maxLate))};
-    }
+    TimedSequence run(command.Name(), options, link);
+    const SequenceRecord& record = run.Run(stopSignals);
+    PrintSequenceEnd(command.Name(), *options.model, record, options.json);
+    ThrowSequenceFailure(record, port, options.maxLate);
     return 0;
 }
 

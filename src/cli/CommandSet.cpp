@@ -11,8 +11,97 @@
 
 namespace {
 
-void PrintText(const ModelProfile& model, int le, ControlWord word, const QString& portText,
-               const QString& verifiedText, const std::optional<LoadReport>& report) {
+// What set was asked to load, and what came of it.
+struct SetResult {
+    const ModelProfile* model = nullptr;
+    int le = 0;
+    std::optional<double> askedDb; // with --db
+    ControlWord word = 0;
+    bool simulate = false;
+    bool dryRun = false;
+    std::optional<int32_t> port;      // none in a dry run
+    std::optional<LoadReport> report; // none in a dry run
+
+    bool Verified() const { return report && report->verified; }
+};
+
+// The model, LE line and word the command line names. Throws CommandFailure (bad usage, or a
+// value the model cannot make).
+SetResult ChooseSetValue(const Subcommand& command) {
+    SetResult result;
+    const ModelProfile& model = ModelOption(command);
+    result.model = &model;
+    command.RequireOneOf({QStringLiteral("db"), QStringLiteral("steps"), QStringLiteral("word")},
+                         true);
+    result.le = LeOption(command, model);
+    const bool nearest = NearestOption(command);
+    if (const auto db = command.Value(QStringLiteral("db"))) {
+        result.askedDb = ParseDb(*db, QStringLiteral("db"));
+        result.word = WordForDb(model, *result.askedDb, nearest);
+    } else if (const auto steps = command.Value(QStringLiteral("steps"))) {
+        result.word = WordForSteps(model, *steps);
+    } else {
+        result.word = WordForNumber(model, *command.Value(QStringLiteral("word")));
+    }
+    return result;
+}
+
+// Loads the word on the port the shared options name, unless --dry-run.
+void LoadUnlessDryRun(const Subcommand& command, SetResult& result) {
+    const GlobalOptions globals = command.Globals();
+    result.simulate = globals.simulate;
+    result.dryRun = command.IsSet(QStringLiteral("dry-run"));
+    if (result.dryRun) {
+        return;
+    }
+    result.port = CommandPort(globals);
+    BoardLink link(globals.simulate, *result.port, *result.model, result.le);
+    result.report = link.Load(result.word);
+}
+
+QJsonObject SetJson(const SetResult& result) {
+    const ModelProfile& model = *result.model;
+    QJsonObject object{{QStringLiteral("model"), ModelJson(model)},
+                       {QStringLiteral("interface"), InterfaceName(model)},
+                       {QStringLiteral("le"), LeJson(result.le)},
+                       {QStringLiteral("attenuation_db"), AttenuationOf(model, result.word)},
+                       {QStringLiteral("word"), result.word},
+                       {QStringLiteral("binary"), WordBinaryText(model, result.word)},
+                       {QStringLiteral("port"), result.port ? QJsonValue(PortText(*result.port))
+                                                            : QJsonValue(QJsonValue::Null)},
+                       {QStringLiteral("simulated"), result.simulate},
+                       {QStringLiteral("dry_run"), result.dryRun},
+                       {QStringLiteral("verified"), result.Verified()}};
+    if (result.askedDb) {
+        object.insert(QStringLiteral("asked_db"), *result.askedDb);
+    }
+    if (result.report && result.report->board) {
+        object.insert(QStringLiteral("board"), BoardJson(*result.report->board));
+    }
+    return object;
+}
+
+// "378 (simulated board)", or "none (dry run)".
+QString PortDescription(const SetResult& result) {
+    if (!result.port) {
+        return QStringLiteral("none (dry run)");
+    }
+    return PortText(*result.port) +
+           (result.simulate ? QStringLiteral(" (simulated board)") : QString());
+}
+
+QString VerifiedDescription(const SetResult& result) {
+    if (result.dryRun) {
+        return QStringLiteral("not sent (dry run)");
+    }
+    return result.Verified() ? QStringLiteral("yes, every write")
+                             : QStringLiteral("NO: a write never read back");
+}
+
+void PrintText(const SetResult& result) {
+    const ModelProfile& model = *result.model;
+    const int le = result.le;
+    const ControlWord word = result.word;
     const QString row = QStringLiteral("%1 %2");
     PrintLine(row.arg(QStringLiteral("model"), -12)
                   .arg(QStringLiteral("%1 %2 (%3)")
@@ -24,10 +113,10 @@ void PrintText(const ModelProfile& model, int le, ControlWord word, const QStrin
                   .arg(DbText(AttenuationOf(model, word)) + QStringLiteral(" dB")));
     PrintLine(row.arg(QStringLiteral("word"), -12)
                   .arg(QStringLiteral("%1 (%2)").arg(WordBinaryText(model, word)).arg(word)));
-    PrintLine(row.arg(QStringLiteral("port"), -12).arg(portText));
-    PrintLine(row.arg(QStringLiteral("verified"), -12).arg(verifiedText));
-    if (report) {
-        PrintLatched(*report);
+    PrintLine(row.arg(QStringLiteral("port"), -12).arg(PortDescription(result)));
+    PrintLine(row.arg(QStringLiteral("verified"), -12).arg(VerifiedDescription(result)));
+    if (result.report) {
+        PrintLatched(*result.report);
     }
 }
 
@@ -68,64 +157,15 @@ int RunSet(const QStringList& arguments) {
     if (!command.Parse(arguments)) {
         return 0;
     }
-    const ModelProfile& model = ModelOption(command);
-    command.RequireOneOf({QStringLiteral("db"), QStringLiteral("steps"), QStringLiteral("word")},
-                         true);
-    const int le = LeOption(command, model);
-    const bool nearest = NearestOption(command);
-    std::optional<double> askedDb;
-    ControlWord word = 0;
-    if (const auto db = command.Value(QStringLiteral("db"))) {
-        askedDb = ParseDb(*db, QStringLiteral("db"));
-        word = WordForDb(model, *askedDb, nearest);
-    } else if (const auto steps = command.Value(QStringLiteral("steps"))) {
-        word = WordForSteps(model, *steps);
-    } else {
-        word = WordForNumber(model, *command.Value(QStringLiteral("word")));
-    }
-
-    const GlobalOptions globals = command.Globals();
-    const bool dryRun = command.IsSet(QStringLiteral("dry-run"));
-    std::optional<int32_t> port;
-    std::optional<LoadReport> report;
-    if (!dryRun) {
-        port = CommandPort(globals);
-        BoardLink link(globals.simulate, *port, model, le);
-        report = link.Load(word);
-    }
-    const bool verified = report && report->verified;
-
+    SetResult result = ChooseSetValue(command);
+    LoadUnlessDryRun(command, result);
     if (command.IsSet(QStringLiteral("json"))) {
-        QJsonObject result{{QStringLiteral("model"), ModelJson(model)},
-                           {QStringLiteral("interface"), InterfaceName(model)},
-                           {QStringLiteral("le"), LeJson(le)},
-                           {QStringLiteral("attenuation_db"), AttenuationOf(model, word)},
-                           {QStringLiteral("word"), word},
-                           {QStringLiteral("binary"), WordBinaryText(model, word)},
-                           {QStringLiteral("port"),
-                            port ? QJsonValue(PortText(*port)) : QJsonValue(QJsonValue::Null)},
-                           {QStringLiteral("simulated"), globals.simulate},
-                           {QStringLiteral("dry_run"), dryRun},
-                           {QStringLiteral("verified"), verified}};
-        if (askedDb) {
-            result.insert(QStringLiteral("asked_db"), *askedDb);
-        }
-        if (report && report->board) {
-            result.insert(QStringLiteral("board"), BoardJson(*report->board));
-        }
-        PrintJsonLine(result);
+        PrintJsonLine(SetJson(result));
     } else {
-        PrintText(model, le, word,
-                  port ? PortText(*port) +
-                             (globals.simulate ? QStringLiteral(" (simulated board)") : QString())
-                       : QStringLiteral("none (dry run)"),
-                  dryRun ? QStringLiteral("not sent (dry run)")
-                         : (verified ? QStringLiteral("yes, every write")
-                                     : QStringLiteral("NO: a write never read back")),
-                  report);
+        PrintText(result);
     }
-    if (report && !report->verified) {
-        throw UnverifiedFailure(*port, 1, 1);
+    if (result.report && !result.report->verified) {
+        throw UnverifiedFailure(*result.port, 1, 1);
     }
     return 0;
 }
