@@ -150,7 +150,7 @@ public:
     const SequenceRecord& Run(const TerminationSignals& stopSignals) {
         const SequenceEnd end = RunSequence(
             options_.plan, stopSignals.StopRequested(),
-            [this](const SequenceStep& step) { return TakeStep(step); }, &record_.lateness);
+            [this](SequenceStep& step) { return TakeStep(step); }, &record_.lateness);
         EndProgress();
         record_.stopped = end == SequenceEnd::Stopped;
         if (record_.stopped) {
@@ -164,7 +164,7 @@ public:
 
 private:
     // False ends the run: the step would start too late.
-    bool TakeStep(const SequenceStep& step) {
+    bool TakeStep(SequenceStep& step) {
         if (step.number == 0) {
             start_ = step.planned;
         }
@@ -173,6 +173,7 @@ private:
             return false;
         }
         const LoadReport report = link_.Load(options_.words[step.index]);
+        step.loaded = std::chrono::steady_clock::now();
         ++record_.steps;
         if (!report.verified) {
             ++record_.unverified;

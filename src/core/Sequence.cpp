@@ -132,7 +132,7 @@ std::chrono::steady_clock::time_point SequenceCursor::End() const {
 }
 
 SequenceEnd RunSequence(const SequencePlan& plan, const std::atomic<bool>& stop,
-                        const std::function<bool(const SequenceStep&)>& onStep,
+                        const std::function<bool(SequenceStep&)>& onStep,
                         SequenceLateness* lateness) {
     if (plan.values.empty()) {
         return SequenceEnd::Completed;
@@ -155,7 +155,7 @@ SequenceEnd RunSequence(const SequencePlan& plan, const std::atomic<bool>& stop,
         if (!onStep(step)) {
             return end(SequenceEnd::Failed);
         }
-        cursor.Loaded(std::chrono::steady_clock::now());
+        cursor.Loaded(step.loaded.value_or(std::chrono::steady_clock::now()));
     }
     // The last value keeps its dwell before the run counts as done.
     return end(WaitUntil(cursor.End(), stop) ? SequenceEnd::Completed : SequenceEnd::Stopped);

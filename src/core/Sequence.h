@@ -34,6 +34,9 @@ struct SequenceStep {
     std::chrono::steady_clock::time_point actual; // when the step was started
     // How much later than its deadline it started (before any slip it caused).
     std::chrono::nanoseconds late{0};
+    // When the step's Load ended, set by a step handler that does more after
+    // it (prints); unset, the handler's return counts as the end of the Load.
+    std::optional<std::chrono::steady_clock::time_point> loaded;
 };
 
 struct SequencePlan {
@@ -101,7 +104,7 @@ private:
 // under way, with Stopped. The first step starts at once. `lateness`, when
 // given, receives how late the steps were.
 SequenceEnd RunSequence(const SequencePlan& plan, const std::atomic<bool>& stop,
-                        const std::function<bool(const SequenceStep&)>& onStep,
+                        const std::function<bool(SequenceStep&)>& onStep,
                         SequenceLateness* lateness = nullptr);
 
 // Waits until `deadline` on the steady clock: sleeps while it is far, then spins

@@ -59,7 +59,9 @@ private slots:
         SequencePlan plan{{1, 2, 3}, 2ms, 2};
         std::atomic<bool> stop{false};
         std::vector<SequenceStep> steps;
-        const SequenceEnd end = RunSequence(plan, stop, [&](const SequenceStep& step) {
+        const SequenceEnd end = RunSequence(plan, stop, [&](SequenceStep& step) {
+            // The Load takes no time here; keeping the record is no part of it.
+            step.loaded = step.actual;
             steps.push_back(step);
             return true;
         });
