@@ -49,8 +49,8 @@ package_packages=(
 )
 
 test_packages=(
-    # a real SCPI client for the instrument server's tests
-    python3 python3-pyvisa python3-pyvisa-py
+    # real SCPI clients for the instrument server's tests
+    python3 python3-pyvisa python3-pyvisa-py lxi-tools
     # a real Linux kernel with parallel ports for the port layer's guest test
     qemu-system-x86 linux-image-amd64 busybox-static cpio gzip
     # clang with libFuzzer and its sanitizer runtimes for tests/fuzz/run.sh

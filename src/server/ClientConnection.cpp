@@ -17,8 +17,7 @@ constexpr qsizetype kSendChunk = 16 * 1024;
 } // namespace
 
 ClientConnection::ClientConnection(QTcpSocket* socket, Instrument& instrument, QObject* parent)
-    : QObject(parent), socket_(socket), instrument_(instrument),
-      status_(std::make_shared<scpi::ClientStatus>()) {
+    : QObject(parent), socket_(socket), instrument_(instrument), status_(instrument.Status()) {
     socket_->setParent(this);
     // Replies are short and a client waits for each one: send them at once.
     socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);

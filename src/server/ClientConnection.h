@@ -1,6 +1,6 @@
 #pragma once
 // One client of the SCPI server: its socket, the part of a line received so
-// far, and its own error queue and event status.
+// far; its error queue and event status are the instrument's, shared by all.
 
 #include <QByteArray>
 #include <QObject>

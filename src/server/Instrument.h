@@ -1,8 +1,9 @@
 #pragma once
 // The instrument behind the SCPI server, without sockets: command lines in,
 // reply lines and error-queue entries out. One board (port, model, LE line,
-// what each line latched, the sweep) is shared by every client; each client
-// has its own error queue and event status (ClientStatus).
+// what each line latched, the sweep) is shared by every client, and so are the
+// error queue and event status (Status()), as on any instrument: an error is
+// there for whichever connection asks next.
 //
 // A line runs whole before the next one, so two clients' transfers never mix
 // on the port. Queries are answered while a sweep runs; setting commands are
@@ -62,6 +63,10 @@ public:
     bool ExecuteInto(const std::shared_ptr<scpi::ClientStatus>& client, QByteArrayView line,
                      QByteArray& replies);
 
+    // The instrument's error queue and event status (IEEE 488.2): one for
+    // every connection, so that an error is there for whichever client asks.
+    const std::shared_ptr<scpi::ClientStatus>& Status() const { return status_; }
+
     bool SweepRunning() const;
     // Stops a sweep, as ABORt does.
     void AbortSweep();
@@ -87,6 +92,7 @@ private:
     CommandTable AllCommands();
 
     Board& board_;
+    std::shared_ptr<scpi::ClientStatus> status_ = std::make_shared<scpi::ClientStatus>();
     CollectingNotifier& notifier_;
     Options options_;
     BoardSession session_;

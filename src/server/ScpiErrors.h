@@ -1,7 +1,7 @@
 #pragma once
 // The instrument's error codes and texts (the standard SCPI ones and this
-// instrument's own positive codes), and the error queue and event status of one
-// client connection.
+// instrument's own positive codes), and the error queue and event status of the
+// instrument, shared by every connection.
 
 #include <QByteArray>
 #include <QString>
@@ -51,8 +51,7 @@ constexpr uint8_t kStbErrorAvailable = 0x04;
 constexpr uint8_t kStbEventSummary = 0x20;
 
 // What one client has been told went wrong, oldest first, and its event status.
-// The board and its settings are shared by every client; errors are not, so a
-// script never reads another script's mistakes.
+// The server keeps one, the instrument's, for every connection.
 class ClientStatus {
 public:
     static constexpr std::size_t kQueueCapacity = 20;

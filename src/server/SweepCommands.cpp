@@ -309,8 +309,8 @@ void SweepCommands::Initiate(CommandCall& call) {
     plan.repeat = sweep_.count;
     // A sweep belongs to the instrument, not to the connection that started
     // it: it keeps running when that client goes away, until its count is
-    // done or any client sends ABORt (or *RST). Its errors go to the client
-    // that started it while that one is connected, else to standard error.
+    // done or any client sends ABORt (or *RST). Its errors go to the error
+    // queue it was started with (the instrument's), else to standard error.
     clock_.Start(
         plan,
         [this](const SequenceStep& step) {

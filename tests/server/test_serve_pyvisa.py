@@ -239,6 +239,40 @@ class ErrorQueue(ServerTestCase):
         # The connection survived every one of them.
         self.assertEqual(inst.query("*IDN?").split(",")[1], "dsactl")
 
+    def test_one_queue_for_every_connection(self):
+        # An instrument has one error queue and one event status, whichever
+        # connection made the error and whichever asks.
+        first, second = self.open(), self.open()
+        first.write("*ESE 60")
+        first.write("LE 9")
+        self.assertEqual(second.query("*ESE?"), "60")
+        self.assertEqual(second.query("*STB?"), "36")
+        self.assertTrue(second.query("SYST:ERR?").startswith('-222,"Data out of range'))
+        self.assertNoError(first)
+        first.write("FOO")
+        second.write("*CLS")
+        self.assertEqual(first.query("SYST:ERR:COUN?"), "0")
+        self.assertEqual(first.query("*ESR?"), "0")
+        # A connection that closes leaves its errors for the next one.
+        third = self.open()
+        third.write("LE 9")
+        third.close()
+        self.sessions.remove(third)
+        self.assertTrue(self.open().query("SYST:ERR?").startswith('-222,"Data out of range'))
+
+    def test_one_shot_connections_of_lxi(self):
+        # As a shell user works: one connection per command.
+        def lxi(command):
+            done = subprocess.run(
+                ["lxi", "scpi", "--address", "127.0.0.1", "--port", str(self.port), "--raw",
+                 command], capture_output=True, text=True, timeout=20)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            return done.stdout.strip()
+
+        lxi("LE 9")
+        self.assertTrue(lxi("SYST:ERR?").startswith('-222,"Data out of range'))
+        self.assertEqual(lxi("SYST:ERR?"), '0,"No error"')
+
     def test_count_and_overflow(self):
         inst = self.open()
         for _ in range(25):
