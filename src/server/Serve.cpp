@@ -22,22 +22,43 @@ void Fail(const QString& text) {
     std::fprintf(stderr, "dsactl serve: %s\n", qPrintable(text));
 }
 
+// dsactl's main may have made the application object already.
+std::unique_ptr<QCoreApplication> ApplicationIfNone() {
+    if (QCoreApplication::instance() != nullptr) {
+        return nullptr;
+    }
+    static int argc = 1;
+    static char name[] = "dsactl";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+// The exit status of a server that could not listen.
+int ListenFailureStatus(QAbstractSocket::SocketError kind) {
+    if (kind == QAbstractSocket::AddressInUseError) {
+        return kExitBusy;
+    }
+    return kind == QAbstractSocket::SocketAccessError ? kExitNoPermission : kExitUnavailable;
+}
+
+// "dsactl serve: listening on [::1]:5025, simulated board at 378"
+void AnnounceListening(const ServeSettings& settings, quint16 tcpPort) {
+    const QHostAddress& address = settings.address;
+    const QString shownHost = address.protocol() == QAbstractSocket::IPv6Protocol
+                                  ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
+                                  : address.toString();
+    std::fprintf(stderr, "dsactl serve: listening on %s:%u, %s at %s\n", qPrintable(shownHost),
+                 static_cast<unsigned>(tcpPort),
+                 settings.simulate ? "simulated board" : "parallel port",
+                 qPrintable(HexAddressText(settings.port)));
+    std::fflush(stderr);
+}
+
 } // namespace
 
 int RunServe(const ServeSettings& settings) {
-    // dsactl's main may have made the application object already.
-    std::unique_ptr<QCoreApplication> ownApplication;
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "dsactl";
-        static char* argv[] = {name, nullptr};
-        ownApplication = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    const bool simulate = settings.simulate;
-    const int32_t port = settings.port;
-    const QHostAddress& address = settings.address;
-    const quint16 tcpPort = settings.tcpPort;
-    if (port == 0) {
+    const std::unique_ptr<QCoreApplication> ownApplication = ApplicationIfNone();
+    if (settings.port == 0) {
         Fail(QStringLiteral("no port address (no --port, no IOaddress.001 here); "
                             "set one with SYSTem:PORT before loading"));
     }
@@ -49,35 +70,26 @@ int RunServe(const ServeSettings& settings) {
     const std::atomic<bool>& stop = stopSignals.StopRequested();
     CollectingNotifier notifier;
     BoardRequest request;
-    request.transport = simulate ? Transport::Simulated : Transport::ParallelPort;
+    request.transport = settings.simulate ? Transport::Simulated : Transport::ParallelPort;
     const std::unique_ptr<Board> board = Board::Open(request, notifier);
     Instrument::Options options;
     options.nearest = settings.nearest;
     options.simulated = board->Simulated();
     options.stop = &stop;
     options.version = DSA_VERSION;
-    Instrument instrument(*board, notifier, port, options);
+    Instrument instrument(*board, notifier, settings.port, options);
     ScpiServer server(instrument);
 
     QString error;
     QAbstractSocket::SocketError kind = QAbstractSocket::UnknownSocketError;
-    if (!server.Listen(address, tcpPort, error, kind)) {
+    if (!server.Listen(settings.address, settings.tcpPort, error, kind)) {
         Fail(QStringLiteral("cannot listen on %1:%2: %3")
-                 .arg(address.toString())
-                 .arg(tcpPort)
+                 .arg(settings.address.toString())
+                 .arg(settings.tcpPort)
                  .arg(error));
-        if (kind == QAbstractSocket::AddressInUseError) {
-            return kExitBusy;
-        }
-        return kind == QAbstractSocket::SocketAccessError ? kExitNoPermission : kExitUnavailable;
+        return ListenFailureStatus(kind);
     }
-    const QString shownHost = address.protocol() == QAbstractSocket::IPv6Protocol
-                                  ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
-                                  : address.toString();
-    std::fprintf(stderr, "dsactl serve: listening on %s:%u, %s at %s\n", qPrintable(shownHost),
-                 static_cast<unsigned>(server.Port()),
-                 simulate ? "simulated board" : "parallel port", qPrintable(HexAddressText(port)));
-    std::fflush(stderr);
+    AnnounceListening(settings, server.Port());
 
     if (!stop.load()) {
         QCoreApplication::exec();
