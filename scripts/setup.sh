@@ -29,6 +29,8 @@ packages=(
     g++ cmake make pkg-config
     # Qt 6 Widgets
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # FTDI USB adapters in bit-bang mode
+    libftdi1-dev
     # fonts metric-compatible with the window's designed faces
     fonts-liberation fontconfig
 )
