@@ -47,6 +47,12 @@ Subcommand DeclareServe() {
     command.AddOption({QStringLiteral("nearest"),
                        QStringLiteral("Set values the model cannot make to the nearest it can "
                                       "make (without it they are refused with error -222).")});
+    command.AddOption({QStringLiteral("on-exit"),
+                       QStringLiteral("SCPI to run when a signal stops the server, such as "
+                                      "\"LE 1;ATT 31.5\" to park a line at its largest "
+                                      "attenuation; what it ran and any error go to standard "
+                                      "error."),
+                       QStringLiteral("SCPI")});
     AddRealTimeOption(command);
     return command;
 }
@@ -68,6 +74,13 @@ int RunServeCommand(const QStringList& arguments) {
     settings.simulate = globals.simulate;
     settings.port = CommandPortIfAny(globals).value_or(0);
     settings.nearest = command.IsSet(QStringLiteral("nearest"));
+    if (const std::optional<QString> onExit = command.Value(QStringLiteral("on-exit"))) {
+        if (onExit->isEmpty() || onExit->contains(QLatin1Char('\n'))) {
+            throw CommandFailure{kExitUsage,
+                                 QStringLiteral("--on-exit takes one line of SCPI commands.")};
+        }
+        settings.onExit = onExit->toUtf8();
+    }
     ApplyRealTimeOption(command);
     return RunServe(settings);
 }

@@ -54,6 +54,18 @@ void AnnounceListening(const ServeSettings& settings, quint16 tcpPort) {
     std::fflush(stderr);
 }
 
+// Runs the --on-exit line as a client of its own would, and says on standard
+// error what it ran, what it answered and what went wrong.
+void RunOnExit(Instrument& instrument, const QByteArray& line) {
+    const auto status = std::make_shared<scpi::ClientStatus>();
+    const std::optional<QByteArray> reply = instrument.Execute(status, line);
+    std::fprintf(stderr, "dsactl serve: on exit: %s%s%s\n", line.constData(), reply ? " -> " : "",
+                 reply ? reply->constData() : "");
+    while (status->ErrorCount() > 0) {
+        std::fprintf(stderr, "dsactl serve: on exit: error %s\n", status->TakeError().constData());
+    }
+}
+
 } // namespace
 
 int RunServe(const ServeSettings& settings) {
@@ -96,6 +108,9 @@ int RunServe(const ServeSettings& settings) {
     }
     instrument.AbortSweep();
     server.Close();
+    if (!settings.onExit.isEmpty()) {
+        RunOnExit(instrument, settings.onExit);
+    }
     std::fprintf(stderr, "dsactl serve: stopped\n");
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // `dsactl serve`: the SCPI instrument server on a TCP socket.
 
+#include <QByteArray>
 #include <QHostAddress>
 #include <cstdint>
 
@@ -15,6 +16,9 @@ struct ServeSettings {
     int32_t port = 0;
     // Values the model cannot make are set to the nearest it can make.
     bool nearest = false;
+    // SCPI run when a signal stops the server (parking every line, say); empty
+    // for none.
+    QByteArray onExit;
 };
 
 // Runs the server until SIGINT, SIGTERM or SIGHUP. Returns the exit status: 0

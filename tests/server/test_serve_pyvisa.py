@@ -27,9 +27,12 @@ DSACTL = None
 
 
 class ServerTestCase(unittest.TestCase):
+    # Options of `dsactl serve` beyond these.
+    OPTIONS = []
+
     def setUp(self):
         self.server = subprocess.Popen(
-            [DSACTL, "serve", "--simulate", "--listen", "127.0.0.1:0"],
+            [DSACTL, "serve", "--simulate", "--listen", "127.0.0.1:0", *self.OPTIONS],
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
             env=self.server_environment())
         line = self.server.stderr.readline()
@@ -419,6 +422,24 @@ class Clients(ServerTestCase):
             self.assertEqual(received, b"2,4;2\n")
             sock.close()
 
+class OnExit(ServerTestCase):
+    OPTIONS = ["--on-exit", "MOD 5;LE 3;ATT 31.5;BOARD:LATC? 3;LE 9"]
+
+    def test_a_stop_signal_runs_it_and_says_what_it_did(self):
+        inst = self.open()
+        inst.write("MOD 1;LE 3;ATT 7")
+        self.assertEqual(inst.query("BOARD:LATC? 3"), "7,14")
+        self.server.send_signal(signal.SIGTERM)
+        _, rest = self.server.communicate(timeout=10)
+        self.assertEqual(self.server.returncode, 0, rest)
+        lines = rest.splitlines()
+        self.assertIn("dsactl serve: on exit: MOD 5;LE 3;ATT 31.5;BOARD:LATC? 3;LE 9 -> 31.5,63",
+                      lines, rest)
+        self.assertIn('dsactl serve: on exit: error -222,"Data out of range;LE lines are 1 to 6"',
+                      lines, rest)
+        self.assertEqual(lines[-1], "dsactl serve: stopped")
+
+
 class CommandLine(unittest.TestCase):
     def run_serve(self, *arguments):
         return subprocess.run([DSACTL, "serve", *arguments], capture_output=True, text=True,
@@ -431,7 +452,7 @@ class CommandLine(unittest.TestCase):
 
     def test_bad_usage(self):
         for arguments in (["--bogus"], ["--listen", "1.2.3"], ["--listen", "127.0.0.1:70000"],
-                          ["--port", "0x378"], ["extra"]):
+                          ["--port", "0x378"], ["extra"], ["--on-exit", ""]):
             with self.subTest(arguments=arguments):
                 done = self.run_serve(*arguments)
                 self.assertEqual(done.returncode, 64)
