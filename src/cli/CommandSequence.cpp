@@ -168,8 +168,11 @@ private:
         if (step.number == 0) {
             start_ = step.planned;
         }
-        if (options_.maxLate && step.late > *options_.maxLate) {
+        // A step before that latched late took this one's point late too.
+        const std::chrono::nanoseconds late = step.late + step.latchedLateBefore;
+        if (options_.maxLate && late > *options_.maxLate) {
             record_.tooLate = step;
+            record_.tooLate->late = late;
             return false;
         }
         const LoadReport report = link_.Load(options_.words[step.index]);

@@ -76,6 +76,7 @@ bool SequenceCursor::AtEnd() const {
 void SequenceCursor::Started(std::chrono::steady_clock::time_point actual) {
     startedAt_ = actual;
     countedLate_ = false;
+    overrun_ = std::chrono::nanoseconds(0);
     const auto late = actual - step_.planned;
     step_.late = std::max<std::chrono::nanoseconds>(late, std::chrono::nanoseconds(0));
     if (late <= LatenessTolerance(plan_.dwell)) {
@@ -102,6 +103,7 @@ void SequenceCursor::Loaded(std::chrono::steady_clock::time_point done) {
         ++lateness_.lateSteps;
         countedLate_ = true;
     }
+    overrun_ = overrun;
     step_.late += overrun;
     lateness_.most = std::max<std::chrono::nanoseconds>(lateness_.most, step_.late);
     lateness_.slip += overrun;
@@ -125,6 +127,7 @@ void SequenceCursor::Place() {
         step_.db = plan_.values[step_.index];
     }
     step_.planned = start_ + plan_.dwell * static_cast<long long>(step_.number);
+    step_.latchedLateBefore = std::exchange(overrun_, std::chrono::nanoseconds(0));
 }
 
 std::chrono::steady_clock::time_point SequenceCursor::End() const {

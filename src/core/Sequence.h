@@ -37,6 +37,9 @@ struct SequenceStep {
     // When the step's Load ended, set by a step handler that does more after
     // it (prints); unset, the handler's return counts as the end of the Load.
     std::optional<std::chrono::steady_clock::time_point> loaded;
+    // How much later than usual the step before latched (its Load was stopped
+    // in the middle), by which the run slipped before this step.
+    std::chrono::nanoseconds latchedLateBefore{0};
 };
 
 struct SequencePlan {
@@ -95,7 +98,8 @@ private:
     std::chrono::steady_clock::time_point startedAt_{};
     // The quickest Load of the run so far; none yet at first.
     std::optional<std::chrono::nanoseconds> quickestLoad_;
-    bool countedLate_ = false; // the step under the cursor counts as late already
+    bool countedLate_ = false;            // the step under the cursor counts as late already
+    std::chrono::nanoseconds overrun_{0}; // how late the step under the cursor latched
 };
 
 // Runs `plan`: waits for each step's deadline, then calls `onStep`, which loads

@@ -111,6 +111,9 @@ private slots:
         cursor.Loaded(second + 40us + microseconds(extraUs));
         cursor.Advance();
         QVERIFY(cursor.Step().planned == start + 20ms + microseconds(slipUs));
+        // The next step knows how late the one before latched (for --max-late).
+        QVERIFY(cursor.Step().latchedLateBefore ==
+                microseconds(slipUs - (lateUs > 500 ? lateUs : 0)));
         QCOMPARE(cursor.Lateness().lateSteps, std::size_t(slipUs > 0 ? 1 : 0));
         QVERIFY(cursor.Lateness().most == microseconds(mostUs));
         QVERIFY(cursor.Lateness().slip == microseconds(slipUs));
