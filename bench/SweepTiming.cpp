@@ -67,20 +67,20 @@ StartErrors MeasureSweep(std::chrono::nanoseconds dwell, std::size_t steps) {
     }
     std::vector<double> errors;
     errors.reserve(steps);
-    std::chrono::steady_clock::time_point first;
     std::chrono::steady_clock::time_point last;
+    std::chrono::steady_clock::time_point lastPlanned;
     const std::atomic<bool> stop{false};
     SequenceLateness lateness;
     RunSequence(
         plan, stop,
-        [&](const SequenceStep& step) {
+        [&](SequenceStep& step) {
             errors.push_back(std::chrono::duration<double, std::micro>(step.late).count());
-            if (step.number == 0) {
-                first = step.planned;
-            }
             last = step.actual;
+            // The deadline as the slips before it moved it.
+            lastPlanned = step.planned;
             const auto word = static_cast<ControlWord>(step.number % 64);
             board.Load(0x378, InterfaceClass::Serial, word, 1);
+            step.loaded = std::chrono::steady_clock::now();
             port.ClearLog();
             return true;
         },
@@ -92,10 +92,9 @@ StartErrors MeasureSweep(std::chrono::nanoseconds dwell, std::size_t steps) {
     }
     result.lateSteps = lateness.lateSteps;
     result.slipUs = std::chrono::duration<double, std::micro>(lateness.slip).count();
-    result.lastStepUs =
-        std::chrono::duration<double, std::micro>(last - first).count() -
-        std::chrono::duration<double, std::micro>(dwell).count() * static_cast<double>(steps - 1) -
-        result.slipUs;
+    // The slip up to the last step is in its deadline; a Load of the last step
+    // that overran slips only what would have come after it.
+    result.lastStepUs = std::chrono::duration<double, std::micro>(last - lastPlanned).count();
     std::sort(errors.begin(), errors.end());
     result.medianUs = Percentile(errors, 0.5);
     result.p99Us = Percentile(errors, 0.99);

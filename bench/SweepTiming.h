@@ -10,8 +10,9 @@ struct StartErrors {
     double medianUs = 0.0;
     double p99Us = 0.0;
     double worstUs = 0.0;
-    // The last step's start against the first step's plus (steps - 1) dwells:
-    // what a sweep that drifted would show.
+    // The last step's start against its deadline, the first step's plus
+    // (steps - 1) dwells plus the slips before it: what a sweep that drifted
+    // would show.
     double lastStepUs = 0.0;
     // Steps late by more than the tolerance, and how far they moved the run.
     std::size_t lateSteps = 0;
