@@ -72,6 +72,7 @@ int RunServeCommand(const QStringList& arguments) {
     }
     const GlobalOptions globals = command.Globals();
     settings.simulate = globals.simulate;
+    settings.adapter = globals.adapter;
     settings.port = CommandPortIfAny(globals).value_or(0);
     settings.nearest = command.IsSet(QStringLiteral("nearest"));
     if (const std::optional<QString> onExit = command.Value(QStringLiteral("on-exit"))) {

@@ -47,9 +47,11 @@ void AnnounceListening(const ServeSettings& settings, quint16 tcpPort) {
     const QString shownHost = address.protocol() == QAbstractSocket::IPv6Protocol
                                   ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
                                   : address.toString();
+    const QString board = settings.simulate           ? QStringLiteral("simulated board")
+                          : settings.adapter.isEmpty() ? QStringLiteral("parallel port")
+                                                       : QStringLiteral("FTDI adapter ") + settings.adapter;
     std::fprintf(stderr, "dsactl serve: listening on %s:%u, %s at %s\n", qPrintable(shownHost),
-                 static_cast<unsigned>(tcpPort),
-                 settings.simulate ? "simulated board" : "parallel port",
+                 static_cast<unsigned>(tcpPort), qPrintable(board),
                  qPrintable(HexAddressText(settings.port)));
     std::fflush(stderr);
 }
@@ -82,7 +84,10 @@ int RunServe(const ServeSettings& settings) {
     const std::atomic<bool>& stop = stopSignals.StopRequested();
     CollectingNotifier notifier;
     BoardRequest request;
-    request.transport = settings.simulate ? Transport::Simulated : Transport::ParallelPort;
+    request.transport = settings.simulate           ? Transport::Simulated
+                        : settings.adapter.isEmpty() ? Transport::ParallelPort
+                                                     : Transport::FtdiAdapter;
+    request.adapterUrl = settings.adapter.toStdString();
     const std::unique_ptr<Board> board = Board::Open(request, notifier);
     Instrument::Options options;
     options.nearest = settings.nearest;

@@ -11,6 +11,8 @@ struct ServeSettings {
     quint16 tcpPort = 5025;
     // The simulated board instead of a parallel port.
     bool simulate = false;
+    // An FTDI adapter's ftdi:// address instead of a parallel port; empty for none.
+    QString adapter;
     // The port's base address the instrument starts with; 0 for none yet (a
     // client sets one with SYSTem:PORT).
     int32_t port = 0;
