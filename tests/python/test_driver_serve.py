@@ -57,6 +57,7 @@ class Settings(DriverTestCase):
         self.assertEqual(raised.exception.code, -222)
         # Another connection's error is read by the next check.
         visa.write("LE 9")
+        self.assertEqual(visa.query("*OPC?"), "1")  # the line has run
         with self.assertRaisesRegex(DsaError, "LE lines are 1 to 6"):
             att.check_errors()
         att.check_errors()
@@ -68,11 +69,9 @@ class Sweeps(DriverTestCase):
         att.model, att.le = 5, 2
         att.sweep_list, att.sweep_mode = [1, 2, 4], "LIST"
         att.sweep_dwell, att.sweep_count = 0.01, 2
-        self.assertEqual(att.sweep_points, 3)
         att.start_sweep()
         att.wait_for_sweep(5)
         self.assertEqual(att.latched(2), (4, 8))
-        self.assertGreaterEqual(att.sweep_late.steps, 0)
 
     def test_refused_sweep_and_a_timeout(self):
         att = self.driver()
