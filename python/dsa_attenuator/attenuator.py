@@ -6,6 +6,7 @@ raises DsaError at once; an attenuation is checked against the model's grid
 before anything is sent, and raises ValueError when the model cannot make it."""
 
 import math
+import string
 import time
 from collections import namedtuple
 
@@ -33,9 +34,17 @@ def resource_name(host="127.0.0.1", port=5025):
 def _model_parameter(value, values):
     if isinstance(value, int) and not isinstance(value, bool) and value >= 1:
         return value
-    if isinstance(value, str) and value and not any(c in value for c in '";\n' + " "):
+    if isinstance(value, str) and value and not any(c in value for c in '"; \n'):
         return value
     raise ValueError("a model is a list position from 1 or a model key, not %r" % (value,))
+
+
+def _port_parameter(value, values):
+    if isinstance(value, int) and not isinstance(value, bool) and value > 0:
+        return "%X" % value
+    if isinstance(value, str) and value and all(c in string.hexdigits for c in value):
+        return value
+    raise ValueError("a port is a hexadecimal address such as '378' or 0x378, not %r" % (value,))
 
 
 def _model_text(value):
@@ -125,8 +134,7 @@ class DsaAttenuator(Instrument):
         "SYST:PORT?", 'SYST:PORT "%s"',
         """The parallel port's base address as hex text (`"378"`); an int is
         sent in hex.""",
-        set_process=lambda v: "%X" % v if isinstance(v, int) else v,
-        cast=str, check_set_errors=True)
+        validator=_port_parameter, cast=str, check_set_errors=True)
 
     model = Instrument.control(
         "MOD?", "MOD %s",

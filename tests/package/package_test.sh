@@ -3,8 +3,9 @@
 # of its own, without sanitizers), lists its files, checks the desktop entry,
 # the metainfo, the manual pages, the systemd unit and lintian, installs it with
 # dpkg into a throw-away root, runs both programs from the installed files
-# (the window on a virtual display, also started through its desktop entry),
-# and removes it again with dpkg -r, which must leave no file behind.
+# (the window on a virtual display, also started through its desktop entry)
+# and the Python driver against the installed server, and removes it again
+# with dpkg -r, which must leave no file behind.
 # Every check runs; the test fails if any failed.
 set -uo pipefail
 src=${1:?usage: package_test.sh SOURCE_DIR WORK_DIR}

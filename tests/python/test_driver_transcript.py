@@ -79,7 +79,8 @@ class Driver(unittest.TestCase):
         for refused in [lambda att: setattr(att, "le", 7), lambda att: setattr(att, "word", 256),
                         lambda att: setattr(att, "model", 'X"Y'), lambda att: att.line(0),
                         lambda att: setattr(att, "sweep_dwell", 0.0005), lambda att: att.latched(7),
-                        lambda att: setattr(att, "sweep_count", 0)]:
+                        lambda att: setattr(att, "sweep_count", 0),
+                        lambda att: setattr(att, "port", "378;*RST")]:
             with self.assertRaises(ValueError):
                 self.play([], refused)
 
