@@ -27,12 +27,13 @@ DSACTL = None
 
 
 class ServerTestCase(unittest.TestCase):
-    # Options of `dsactl serve` beyond these.
+    # The board behind the server, and options of `dsactl serve` beyond these.
+    BOARD = ["--simulate"]
     OPTIONS = []
 
     def setUp(self):
         self.server = subprocess.Popen(
-            [DSACTL, "serve", "--simulate", "--listen", "127.0.0.1:0", *self.OPTIONS],
+            [DSACTL, "serve", *self.BOARD, "--listen", "127.0.0.1:0", *self.OPTIONS],
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
             env=self.server_environment())
         line = self.server.stderr.readline()
