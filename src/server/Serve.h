@@ -5,6 +5,8 @@
 #include <QHostAddress>
 #include <cstdint>
 
+#include "server/PowerUp.h"
+
 struct ServeSettings {
     // Where the server listens; port 0 picks a free one.
     QHostAddress address{QHostAddress::LocalHost};
@@ -19,6 +21,8 @@ struct ServeSettings {
     // SCPI run when a signal stops the server (parking every line, say); empty
     // for none.
     QByteArray onExit;
+    // What is loaded at start (--power-up).
+    PowerUpSetting powerUp;
 };
 
 // Runs the server until SIGINT, SIGTERM or SIGHUP. Returns the exit status: 0
