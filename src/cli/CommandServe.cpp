@@ -94,6 +94,7 @@ int RunServeCommand(const QStringList& arguments) {
     }
     const GlobalOptions globals = command.Globals();
     settings.simulate = globals.simulate;
+    settings.board = CommandBoardRequest(globals.simulate);
     settings.port = CommandPortIfAny(globals).value_or(0);
     settings.nearest = command.IsSet(QStringLiteral("nearest"));
     if (const std::optional<QString> onExit = command.Value(QStringLiteral("on-exit"))) {

@@ -82,7 +82,7 @@ int RunServe(const ServeSettings& settings) {
     QObject::connect(&stopSignals, &TerminationSignals::Received, [] { QCoreApplication::quit(); });
     const std::atomic<bool>& stop = stopSignals.StopRequested();
     CollectingNotifier notifier;
-    BoardRequest request;
+    BoardRequest request = settings.board;
     request.transport = settings.simulate ? Transport::Simulated : Transport::ParallelPort;
     const std::unique_ptr<Board> board = Board::Open(request, notifier);
     Instrument::Options options;

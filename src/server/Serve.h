@@ -5,6 +5,7 @@
 #include <QHostAddress>
 #include <cstdint>
 
+#include "core/Board.h"
 #include "server/PowerUp.h"
 
 struct ServeSettings {
@@ -13,6 +14,9 @@ struct ServeSettings {
     quint16 tcpPort = 5025;
     // The simulated board instead of a parallel port.
     bool simulate = false;
+    // Where the kernel's parallel ports are listed (the transport follows
+    // `simulate`).
+    BoardRequest board;
     // The port's base address the instrument starts with; 0 for none yet (a
     // client sets one with SYSTem:PORT).
     int32_t port = 0;

@@ -29,12 +29,13 @@ DSACTL = None
 
 
 class ServerTestCase(unittest.TestCase):
-    # Options of `dsactl serve` beyond these.
+    # The board it serves, and options of `dsactl serve` beyond these.
+    BOARD = ["--simulate"]
     OPTIONS = []
 
     def setUp(self):
         self.server = subprocess.Popen(
-            [DSACTL, "serve", "--simulate", "--listen", "127.0.0.1:0", *self.OPTIONS],
+            [DSACTL, "serve", *self.BOARD, "--listen", "127.0.0.1:0", *self.OPTIONS],
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
             env=self.server_environment())
         line = self.server.stderr.readline()
@@ -517,6 +518,95 @@ class PowerUpLast(ServerTestCase):
         with open(self.state_file) as file:
             self.assertEqual(json.load(file)["lines"], [{"le": 1, "model": "VK58-Q5-S1",
                                                          "word": 4}])
+
+
+class PowerUpOnPort(PowerUpLast):
+    """--power-up last on a parallel port that the ppdev emulation library
+    makes of a plain file in a prepared /dev: what the restarted server puts on
+    the port's data lines."""
+    BOARD = ["--port", "378"]
+
+    def setUp(self):
+        shim = os.environ.get("DSA_PPDEV_EMULATION_SHIM", "")
+        self.assertTrue(os.path.isfile(shim), "DSA_PPDEV_EMULATION_SHIM does not name the ppdev "
+                        "emulation library (build the target ppdev_emulation_shim): %r" % shim)
+        if not hasattr(self, "tree"):
+            self.tree = tempfile.mkdtemp()
+            self.addCleanup(shutil.rmtree, self.tree)
+            os.makedirs(os.path.join(self.tree, "proc", "parport0"))
+            os.makedirs(os.path.join(self.tree, "dev"))
+            with open(os.path.join(self.tree, "proc", "parport0", "base-addr"), "w") as file:
+                file.write("888\t-1\n")
+            self.node = os.path.join(self.tree, "dev", "parport0")
+            open(self.node, "w").close()
+            self.runs = 0
+        self.runs += 1
+        super().setUp()
+        self.state_file = os.path.join(self.state_home, "dsactl", "serve-state.json")
+
+    def server_environment(self):
+        environment = super().server_environment()
+        options = environment.get("ASAN_OPTIONS", "")
+        environment.update({
+            "DSACTL_TEST_PROC_PARPORT": os.path.join(self.tree, "proc"),
+            "DSACTL_TEST_DEV_DIR": os.path.join(self.tree, "dev"),
+            "LD_PRELOAD": os.environ["DSA_PPDEV_EMULATION_SHIM"],
+            # The emulation library comes ahead of AddressSanitizer's on purpose.
+            "ASAN_OPTIONS": (options + ":" if options else "") + "verify_asan_link_order=0",
+            "DSA_PPDEV_WRITE_LOG": self.written_path(self.runs)})
+        return environment
+
+    def written_path(self, run):
+        return os.path.join(self.tree, "written-%d" % run)
+
+    def written(self, run):
+        """The bytes that run put on the data lines."""
+        if not os.path.exists(self.written_path(run)):
+            return []
+        with open(self.written_path(run)) as file:
+            return [int(line) for line in file]
+
+    def test_a_restarted_server_loads_every_line_back(self):
+        inst = self.open()
+        inst.write("MOD 5;LE 3;ATT 7;LE 6;ATT 31.5")
+        self.assertNoError(inst)
+        self.stop()
+        loaded = self.written(1)
+        # Each Load ends with its LE line's pulse: LE3 is D4, LE6 is D7.
+        self.assertEqual([byte & 0xFC for byte in loaded if byte & 0xFC], [0x10, 0x80])
+        self.setUp()
+        self.assertEqual(self.open().query("MOD?;LE?;ATT?"), '5,"VK58-Q5-S1";6;31.5')
+        rest = self.stop()
+        self.assertEqual(self.written(2), loaded, rest)
+        self.assertIn('dsactl serve: power-up: MOD "VK58-Q5-S1";LE 6;STEP:WORD 63', rest)
+
+    def test_a_damaged_file_is_survived_and_loads_nothing(self):
+        self.stop()
+        os.makedirs(os.path.dirname(self.state_file), exist_ok=True)
+        with open(self.state_file, "w") as file:
+            file.write('{"format": 1, "model": "VK58-Q5-S1", "le": 3, "lines": ['
+                       '{"le": 3, "model": "VK58-Q5-S1", "word": 99}]}')
+        self.setUp()
+        self.assertEqual(self.open().query("MOD?"), '0,""')
+        rest = self.stop()
+        self.assertIn("lines[0]: word 99 switches steps VK58-Q5-S1 lacks", rest)
+        self.assertEqual(self.written(2), [], rest)
+
+    def test_without_the_port_the_state_file_stays_as_it_was(self):
+        self.assertEqual(self.open().query("MOD 5;LE 2;ATT 1;*OPC?"), "1")
+        self.stop()
+        with open(self.state_file, "rb") as file:
+            saved = file.read()
+        os.remove(self.node)
+        self.setUp()
+        inst = self.open()
+        self.assertEqual(inst.query("MOD?;LE?"), '5,"VK58-Q5-S1";2')
+        inst.write("MOD 1")
+        rest = self.stop()
+        self.assertIn("power-up: the port cannot be used now", rest)
+        self.assertIn("1 error(s); serving all the same", rest)
+        with open(self.state_file, "rb") as file:
+            self.assertEqual(file.read(), saved)
 
 
 class PowerUpFixed(ServerTestCase):
