@@ -443,7 +443,9 @@ class OnExit(ServerTestCase):
         self.assertEqual(lines[-1], "dsactl serve: stopped")
 
 
-class PowerUpLast(ServerTestCase):
+class StateHome(ServerTestCase):
+    """A server with --power-up last and a state folder of its own, which a
+    test stops and starts again."""
     OPTIONS = ["--power-up", "last"]
 
     def setUp(self):
@@ -474,6 +476,8 @@ class PowerUpLast(ServerTestCase):
         self.assertEqual(self.server.returncode, 0, rest)
         return rest
 
+
+class PowerUpLast(StateHome):
     def test_a_restarted_server_loads_every_line_back(self):
         inst = self.open()
         inst.write("MOD 5;LE 3;ATT 7;LE 6;ATT 31.5;MOD 1;LE 2;ATT 4")
@@ -520,7 +524,7 @@ class PowerUpLast(ServerTestCase):
                                                          "word": 4}])
 
 
-class PowerUpOnPort(PowerUpLast):
+class PowerUpOnPort(StateHome):
     """--power-up last on a parallel port that the ppdev emulation library
     makes of a plain file in a prepared /dev: what the restarted server puts on
     the port's data lines."""
@@ -579,18 +583,6 @@ class PowerUpOnPort(PowerUpLast):
         rest = self.stop()
         self.assertEqual(self.written(2), loaded, rest)
         self.assertIn('dsactl serve: power-up: MOD "VK58-Q5-S1";LE 6;STEP:WORD 63', rest)
-
-    def test_a_damaged_file_is_survived_and_loads_nothing(self):
-        self.stop()
-        os.makedirs(os.path.dirname(self.state_file), exist_ok=True)
-        with open(self.state_file, "w") as file:
-            file.write('{"format": 1, "model": "VK58-Q5-S1", "le": 3, "lines": ['
-                       '{"le": 3, "model": "VK58-Q5-S1", "word": 99}]}')
-        self.setUp()
-        self.assertEqual(self.open().query("MOD?"), '0,""')
-        rest = self.stop()
-        self.assertIn("lines[0]: word 99 switches steps VK58-Q5-S1 lacks", rest)
-        self.assertEqual(self.written(2), [], rest)
 
     def test_without_the_port_the_state_file_stays_as_it_was(self):
         self.assertEqual(self.open().query("MOD 5;LE 2;ATT 1;*OPC?"), "1")
