@@ -14,6 +14,7 @@
 #include "core/TerminationSignals.h"
 #include "core/Version.h"
 #include "server/Instrument.h"
+#include "server/PowerUp.h"
 #include "server/ScpiServer.h"
 
 namespace {
@@ -83,7 +84,7 @@ int RunServe(const ServeSettings& settings) {
     QObject::connect(&stopSignals, &TerminationSignals::Received, [] { QCoreApplication::quit(); });
     const std::atomic<bool>& stop = stopSignals.StopRequested();
     CollectingNotifier notifier;
-    BoardRequest request;
+    BoardRequest request = settings.board;
     request.transport = settings.simulate           ? Transport::Simulated
                         : settings.adapter.isEmpty() ? Transport::ParallelPort
                                                      : Transport::FtdiAdapter;
@@ -107,6 +108,10 @@ int RunServe(const ServeSettings& settings) {
         return ListenFailureStatus(kind);
     }
     AnnounceListening(settings, server.Port());
+    // Before the event loop, so that no client comes in between; its
+    // destructor writes the state a sweep held back, after --on-exit.
+    PowerUp powerUp(settings.powerUp, instrument, ServeStatePath(board->Simulated()));
+    powerUp.Run();
 
     if (!stop.load()) {
         QCoreApplication::exec();
