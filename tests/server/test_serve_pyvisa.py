@@ -433,7 +433,7 @@ class Adapter(ServerTestCase):
         inst = self.open()
         inst.write('SYST:PORT "ftdi://xyz/1"')
         entry = inst.query("SYST:ERR?")
-        self.assertTrue(entry.startswith('-224,"Illegal parameter value;"ftdi://xyz/1" is no '
+        self.assertTrue(entry.startswith('-224,"Illegal parameter value;\'ftdi://xyz/1\' is no '
                                          'usable FTDI adapter address'), entry)
         inst.write('SYST:PORT "ftdi://ftdi:232h:NOSUCH/1"')
         self.assertNoError(inst)
