@@ -87,6 +87,7 @@ expected=(
     /usr/share/doc/$package/changelog.Debian.gz
     /usr/lib/modules-load.d/$package.conf
     /usr/lib/systemd/system/dsactl-serve.service
+    /usr/lib/udev/rules.d/70-digital-step-attenuator-ftdi.rules
 )
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/$package.png")
@@ -167,6 +168,13 @@ check "the page of the window documents --simulate and IOaddress.001" bash -c '
     grep -q -- "--simulate" <<<"$p" && grep -q "IOaddress.001" <<<"$p"' _ \
     "$tree/usr/share/man/man1/digital-step-attenuator.1.gz"
 
+check "the udev rule gives the user at the seat the FTDI adapters, and nothing else" bash -c '
+    rules=$(grep -v "^#" "$1" | grep -v "^$")
+    [ "$(wc -l <<<"$rules")" -eq 1 ] && grep -q "ATTR{idVendor}==\"0403\"" <<<"$rules" &&
+        grep -q "TAG+=\"uaccess\"" <<<"$rules" && ! grep -q "MODE=" <<<"$rules"' _ \
+    "$tree/usr/lib/udev/rules.d/70-digital-step-attenuator-ftdi.rules"
+check "the package depends on the libftdi1 runtime" \
+    bash -c 'dpkg-deb -f "$1" Depends | grep -q "libftdi1-2"' _ "$deb"
 check "modules-load.d loads parport_pc and ppdev" bash -c '
     [ "$(grep -v "^#" "$1" | grep -v "^$" | tr "\n" " ")" = "parport_pc ppdev " ]' _ \
     "$tree/usr/lib/modules-load.d/$package.conf"
