@@ -15,6 +15,7 @@
 #include "core/Version.h"
 #include "server/Instrument.h"
 #include "server/ScpiServer.h"
+#include "server/ServiceAnnouncer.h"
 
 namespace {
 
@@ -102,11 +103,17 @@ int RunServe(const ServeSettings& settings) {
         return ListenFailureStatus(kind);
     }
     AnnounceListening(settings, server.Port());
+    std::unique_ptr<ServiceAnnouncer> announcer;
+    if (settings.announce) {
+        announcer = std::make_unique<ServiceAnnouncer>(settings.address, server.Port(), DSA_VERSION);
+        announcer->Start();
+    }
 
     if (!stop.load()) {
         QCoreApplication::exec();
     }
     instrument.AbortSweep();
+    announcer.reset();
     server.Close();
     if (!settings.onExit.isEmpty()) {
         RunOnExit(instrument, settings.onExit);

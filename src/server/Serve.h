@@ -19,6 +19,8 @@ struct ServeSettings {
     // SCPI run when a signal stops the server (parking every line, say); empty
     // for none.
     QByteArray onExit;
+    // Registered with Avahi as a _scpi-raw._tcp service while it runs.
+    bool announce = false;
 };
 
 // Runs the server until SIGINT, SIGTERM or SIGHUP. Returns the exit status: 0
