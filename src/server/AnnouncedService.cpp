@@ -15,7 +15,7 @@ constexpr qsizetype kMaxNameBytes = 63;
 QString ServiceName(const QString& host) {
     QString name = QStringLiteral("Attenuator board on %1").arg(host);
     while (name.toUtf8().size() > kMaxNameBytes) {
-        name.chop(1);
+        name.chop(name.size() >= 2 && name.back().isLowSurrogate() ? 2 : 1);
     }
     return name;
 }

@@ -40,7 +40,8 @@ void CommonCommands::AddTo(CommandTable& table) {
 
 void CommonCommands::Idn(CommandCall& call) {
     if (call.Expect(0, 0)) {
-        call.reply = QByteArray(identity::kManufacturer) + ',' + identity::kModel + ",0," + version_;
+        call.reply =
+            QByteArray(identity::kManufacturer) + ',' + identity::kModel + ",0," + version_;
     }
 }
 

@@ -105,7 +105,8 @@ int RunServe(const ServeSettings& settings) {
     AnnounceListening(settings, server.Port());
     std::unique_ptr<ServiceAnnouncer> announcer;
     if (settings.announce) {
-        announcer = std::make_unique<ServiceAnnouncer>(settings.address, server.Port(), DSA_VERSION);
+        announcer =
+            std::make_unique<ServiceAnnouncer>(settings.address, server.Port(), DSA_VERSION);
         announcer->Start();
     }
 

@@ -57,15 +57,15 @@ QString Where(const AnnouncedService& service) {
     return service.interfaceIndex == kAvahiAnyInterface
                ? QStringLiteral("all interfaces, %1").arg(family)
                : QStringLiteral("interface %1, %2")
-                     .arg(QNetworkInterface::interfaceNameFromIndex(service.interfaceIndex), family);
+                     .arg(QNetworkInterface::interfaceNameFromIndex(service.interfaceIndex),
+                          family);
 }
 
 } // namespace
 
 ServiceAnnouncer::ServiceAnnouncer(const QHostAddress& address, quint16 tcpPort,
                                    const QByteArray& version)
-    : bus_(QDBusConnection::systemBus()), address_(address), tcpPort_(tcpPort),
-      version_(version) {
+    : bus_(QDBusConnection::systemBus()), address_(address), tcpPort_(tcpPort), version_(version) {
     qDBusRegisterMetaType<QList<QByteArray>>();
 }
 
@@ -146,11 +146,11 @@ bool ServiceAnnouncer::Describe() {
 
 void ServiceAnnouncer::Register() {
     for (int renames = 0; renames <= kMaxRenames; ++renames) {
-        const QDBusMessage added = Call(
-            groupPath_, kEntryGroup, QStringLiteral("AddService"),
-            {service_.interfaceIndex, service_.protocol, 0U, service_.name,
-             QString::fromLatin1(kScpiRawServiceType), QString(), QString(),
-             QVariant::fromValue(service_.port), QVariant::fromValue(service_.txt)});
+        const QDBusMessage added =
+            Call(groupPath_, kEntryGroup, QStringLiteral("AddService"),
+                 {service_.interfaceIndex, service_.protocol, 0U, service_.name,
+                  QString::fromLatin1(kScpiRawServiceType), QString(), QString(),
+                  QVariant::fromValue(service_.port), QVariant::fromValue(service_.txt)});
         if (!Failed(added)) {
             const QDBusMessage committed = Call(groupPath_, kEntryGroup, QStringLiteral("Commit"));
             if (Failed(committed)) {
@@ -172,9 +172,8 @@ void ServiceAnnouncer::Rename() {
     if (takenName_.isEmpty()) {
         takenName_ = service_.name;
     }
-    const QDBusMessage alternative = Call(QStringLiteral("/"), kServer,
-                                          QStringLiteral("GetAlternativeServiceName"),
-                                          {service_.name});
+    const QDBusMessage alternative = Call(
+        QStringLiteral("/"), kServer, QStringLiteral("GetAlternativeServiceName"), {service_.name});
     service_.name = Failed(alternative) ? service_.name + QStringLiteral(" #2")
                                         : alternative.arguments().value(0).toString();
 }
@@ -204,9 +203,9 @@ void ServiceAnnouncer::OnServerState(int state, const QString& /*error*/) {
 
 void ServiceAnnouncer::OnGroupState(int state, const QString& error) {
     if (state == kGroupEstablished) {
-        const QString taken =
-            takenName_.isEmpty() ? QString()
-                                 : QStringLiteral(", as \"%1\" was taken").arg(takenName_);
+        const QString taken = takenName_.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral(", as \"%1\" was taken").arg(takenName_);
         Say(QStringLiteral("announced as \"%1\" (%2 on port %3, %4%5)")
                 .arg(service_.name, QString::fromLatin1(kScpiRawServiceType))
                 .arg(service_.port)
