@@ -5,6 +5,7 @@
 #include "cli/PortChoice.h"
 #include "cli/SharedOptions.h"
 #include "core/ExitStatus.h"
+#include "server/AnnouncedService.h"
 #include "server/Serve.h"
 
 namespace {
@@ -75,6 +76,11 @@ Subcommand DeclareServe() {
                                       "error go to standard error; the server starts all the "
                                       "same."),
                        QStringLiteral("last|none|SCPI")});
+    command.AddOption({QStringLiteral("announce"),
+                       QStringLiteral("Announce the instrument on the local network through "
+                                      "Avahi (_scpi-raw._tcp, with its *IDN? texts in the TXT "
+                                      "record) while it runs; needs --listen on an address "
+                                      "other machines reach.")});
     AddRealTimeOption(command);
     return command;
 }
@@ -91,6 +97,14 @@ int RunServeCommand(const QStringList& arguments) {
                              QStringLiteral("--listen takes ADDR:PORT, such as 127.0.0.1:5025, "
                                             "not '%1'.")
                                  .arg(*listen)};
+    }
+    settings.announce = command.IsSet(QStringLiteral("announce"));
+    if (settings.announce && OnlyThisMachineReaches(settings.address)) {
+        throw CommandFailure{kExitUsage,
+                             QStringLiteral("--announce with --listen on %1, a loopback address: "
+                                            "nobody else can reach it; listen on 0.0.0.0 or an "
+                                            "address of this machine's network.")
+                                 .arg(settings.address.toString())};
     }
     const GlobalOptions globals = command.Globals();
     settings.simulate = globals.simulate;

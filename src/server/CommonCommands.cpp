@@ -6,6 +6,7 @@
 
 #include "server/CommandCall.h"
 #include "server/CommandTable.h"
+#include "server/Identity.h"
 #include "server/Instrument.h"
 
 using namespace scpi;
@@ -39,7 +40,8 @@ void CommonCommands::AddTo(CommandTable& table) {
 
 void CommonCommands::Idn(CommandCall& call) {
     if (call.Expect(0, 0)) {
-        call.reply = "DSA Project,dsactl,0," + version_;
+        call.reply =
+            QByteArray(identity::kManufacturer) + ',' + identity::kModel + ",0," + version_;
     }
 }
 

@@ -16,6 +16,7 @@
 #include "server/Instrument.h"
 #include "server/PowerUp.h"
 #include "server/ScpiServer.h"
+#include "server/ServiceAnnouncer.h"
 
 namespace {
 
@@ -112,11 +113,18 @@ int RunServe(const ServeSettings& settings) {
     // destructor writes the state a sweep held back, after --on-exit.
     PowerUp powerUp(settings.powerUp, instrument, ServeStatePath(board->Simulated()));
     powerUp.Run();
+    std::unique_ptr<ServiceAnnouncer> announcer;
+    if (settings.announce) {
+        announcer =
+            std::make_unique<ServiceAnnouncer>(settings.address, server.Port(), DSA_VERSION);
+        announcer->Start();
+    }
 
     if (!stop.load()) {
         QCoreApplication::exec();
     }
     instrument.AbortSweep();
+    announcer.reset();
     server.Close();
     if (!settings.onExit.isEmpty()) {
         RunOnExit(instrument, settings.onExit);

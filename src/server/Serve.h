@@ -29,6 +29,8 @@ struct ServeSettings {
     QByteArray onExit;
     // What is loaded at start (--power-up).
     PowerUpSetting powerUp;
+    // Registered with Avahi as a _scpi-raw._tcp service while it runs.
+    bool announce = false;
 };
 
 // Runs the server until SIGINT, SIGTERM or SIGHUP. Returns the exit status: 0

@@ -124,6 +124,14 @@ private slots:
             64, "dsactl serve: --listen takes ADDR:PORT");
         row("serve port 10", {"serve", "--port", "10"}, 64,
             "dsactl serve: --port '10' sets no port (an address of 64 hex or less means none)");
+        row("serve announce on the default loopback address", {sim, "serve", "--announce"}, 64,
+            "dsactl serve: --announce with --listen on 127.0.0.1, a loopback address: nobody "
+            "else can reach it");
+        row("serve announce on another loopback address",
+            {sim, "serve", "--announce", "--listen", "127.3.0.1:5025"}, 64,
+            "--listen on 127.3.0.1, a loopback address: nobody else can reach it");
+        row("serve announce on IPv6 loopback", {sim, "serve", "--listen", "[::1]:0", "--announce"},
+            64, "--listen on ::1, a loopback address: nobody else can reach it");
         row("set port 10", {"set", "--model", "5", "--db", "7", "--port", "10"}, 64,
             "dsactl set: --port '10' sets no port (an address of 64 hex or less means none)");
         row("set port 10 in front, single dash",

@@ -156,7 +156,7 @@ done
 dsactl_page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$tree/usr/share/man/man1/dsactl.1.gz" 2>/dev/null | col -b)
 for word in models ports set sweep hop serve --version --simulate --json --model --db \
     --steps --word --le --port --nearest --dry-run --from --to --step --dwell --repeat \
-    --forever --on-stop --list --listen --power-up; do
+    --forever --on-stop --list --listen --power-up --announce; do
     check "man dsactl documents $word" grep -qe "^ *$word\b\|[[(| ]$word\b" <<<"$dsactl_page"
 done
 exit_section=$(sed -n '/^EXIT STATUS/,/^[A-Z]/p' <<<"$dsactl_page")

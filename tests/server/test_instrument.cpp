@@ -5,6 +5,7 @@
 
 #include "InstrumentHarness.h"
 #include "core/ModelProfile.h"
+#include "server/AnnouncedService.h"
 
 namespace {
 
@@ -23,6 +24,11 @@ private slots:
     void identification() {
         InstrumentHarness h;
         QCOMPARE(h.Ask("*IDN?"), QByteArray("DSA Project,dsactl,0,1.0"));
+        // The network announcement says the same.
+        const QList<QByteArray> fields = h.Ask("*IDN?").split(',');
+        QCOMPARE(IdentityTxt("1.0"),
+                 (QList<QByteArray>{"manufacturer=" + fields[0], "model=" + fields[1],
+                                    "version=" + fields[3]}));
     }
 
     void attenuationLatchesOnTheChosenLineOnly() {
