@@ -28,6 +28,19 @@ import pyvisa  # noqa: E402
 DSACTL = None
 
 
+def first_line(server):
+    """The server's first line on standard error, read a byte at a time:
+    what follows stays in the pipe for communicate(), which reads the pipe
+    itself and would never see what a buffered readline() took ahead."""
+    line = b""
+    while not line.endswith(b"\n"):
+        byte = os.read(server.stderr.fileno(), 1)
+        if not byte:
+            break
+        line += byte
+    return line.decode("utf-8", "replace")
+
+
 class ServerTestCase(unittest.TestCase):
     # The board behind the server, and options of `dsactl serve` beyond these.
     BOARD = ["--simulate"]
@@ -38,7 +51,7 @@ class ServerTestCase(unittest.TestCase):
             [DSACTL, "serve", *self.BOARD, "--listen", "127.0.0.1:0", *self.OPTIONS],
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
             env=self.server_environment())
-        line = self.server.stderr.readline()
+        line = first_line(self.server)
         found = re.search(r"listening on 127\.0\.0\.1:(\d+)", line)
         self.assertIsNotNone(found, "no listening line: %r" % line)
         self.port = int(found.group(1))
