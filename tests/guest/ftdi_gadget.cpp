@@ -35,6 +35,8 @@
 #include <linux/usb/ch9.h>
 #include <linux/usb/functionfs.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -203,6 +205,8 @@ private:
     long transfers_ = 0;
     long bytes_ = 0;
     std::deque<uint8_t> echoes_; // to go to the host, behind the modem status
+    pthread_t inThread_{};
+    bool idleWrite_ = false; // the IN thread is writing a packet of just the status
 };
 
 bool Gadget::SetUp(const std::string& serial, std::string& error) {
@@ -299,6 +303,10 @@ bool Gadget::SetUp(const std::string& serial, std::string& error) {
 }
 
 void Gadget::Start() {
+    // Interrupts the write of an idle IN packet; no restart, so the write ends.
+    struct sigaction interrupt{};
+    interrupt.sa_handler = [](int) {};
+    ::sigaction(SIGUSR1, &interrupt, nullptr);
     std::thread([this] { Control(); }).detach();
     std::thread([this] { BulkOut(); }).detach();
     std::thread([this] { BulkIn(); }).detach();
@@ -500,6 +508,10 @@ void Gadget::BulkOut() {
             if (static_cast<std::size_t>(got) < kRead) {
                 logTransfer();
             }
+            if (idleWrite_ && !echoes_.empty()) {
+                idleWrite_ = false;
+                ::pthread_kill(inThread_, SIGUSR1);
+            }
         }
         changed_.notify_all();
     }
@@ -529,7 +541,14 @@ void Gadget::Drive(const uint8_t* bytes, std::size_t count, long spoil) {
 
 // Bulk IN: the modem status and what echoes there are, as the chip sends them:
 // at once when there are echoes, else after the latency timer.
+//
+// The chip answers the host's IN tokens with what it has when they come; a
+// gadget has its packet queued before. So that echoes do not wait behind a
+// packet of just the status that was queued while the pins were idle, the
+// arrival of echoes interrupts that packet's write (SIGUSR1), which takes it
+// back unless the host has already read it.
 void Gadget::BulkIn() {
+    inThread_ = ::pthread_self();
     std::size_t packetSize = 512;
     for (;;) {
         std::vector<uint8_t> packet(std::begin(kModemStatus), std::end(kModemStatus));
@@ -541,8 +560,13 @@ void Gadget::BulkIn() {
                 packet.push_back(echoes_.front());
                 echoes_.pop_front();
             }
+            idleWrite_ = packet.size() == sizeof kModemStatus;
         }
         const ssize_t sent = ::write(in_, packet.data(), packet.size());
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            idleWrite_ = false;
+        }
         if (sent < 0) {
             if (errno != EINTR) {
                 ::usleep(1000);

@@ -6,11 +6,12 @@
 // expects (a gadget that echoes without the lag makes every batch fail), that
 // a batch whose echo came back wrong once is sent again, that the latch tail
 // is not sent after ten failed tries, and that an unplugged adapter reads as
-// gone.
+// gone; then dsactl itself through the adapter (ftdi_dsactl_checks.cpp).
 //
-// Usage: ftdi_guest_check FTDI_GADGET
+// Usage: ftdi_guest_check [--bench] FTDI_GADGET DSACTL
 // Prints one line per check and a final "N passed, M failed" line, and exits
-// non-zero when any check failed.
+// non-zero when any check failed. With --bench it prints the figures of
+// ftdi_guest_bench.cpp instead.
 
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +25,8 @@
 
 #include "CheckRun.h"
 #include "GadgetControl.h"
+#include "ftdi_dsactl_checks.h"
+#include "ftdi_guest_bench.h"
 
 namespace {
 
@@ -170,12 +173,22 @@ void CheckPortLayer(CheckRun& run, GadgetControl& gadget) {
 
 int main(int argc, char** argv) {
     CheckRun run;
-    if (argc != 2) {
-        run.Check(false, "ftdi_guest_check is given the gadget", "usage: ftdi_guest_check FTDI_GADGET");
+    const bool bench = argc == 4 && std::string(argv[1]) == "--bench";
+    if (argc != 3 && !bench) {
+        run.Check(false, "ftdi_guest_check is given the gadget and dsactl",
+                  "usage: ftdi_guest_check [--bench] FTDI_GADGET DSACTL");
         return run.Finish();
     }
+    const std::string dsactl = argv[argc - 1];
     GadgetControl gadget;
-    const bool started = gadget.Start(argv[1]);
+    const bool started = gadget.Start(argv[argc - 2]);
+    if (bench) {
+        if (!started || !gadget.Ok("plug")) {
+            std::printf("bench: the emulated FT232H did not come up: %s\n", gadget.Problem().c_str());
+            return 1;
+        }
+        return RunFtdiBench(gadget, dsactl);
+    }
     run.Check(started, "the emulated FT232H is set up (configfs, FunctionFS, dummy_hcd)",
               gadget.Problem());
     if (started) {
@@ -183,6 +196,7 @@ int main(int argc, char** argv) {
         run.Check(plugged, "the host configures the emulated FT232H", gadget.Problem());
         if (plugged) {
             CheckPortLayer(run, gadget);
+            CheckDsactlThroughAdapter(run, gadget, dsactl);
         }
     }
     return run.Finish();

@@ -23,8 +23,10 @@
 #
 # Exit status: 0 when the guest reported all checks passed, 77 when QEMU cannot
 # run here at all (no emulator, no kernel image, no static busybox: the test
-# fails with the reason), 1 otherwise. DSA_GUEST_TIMEOUT (seconds, default 120)
+# fails with the reason), 1 otherwise. DSA_GUEST_TIMEOUT (seconds, default 150)
 # bounds the boot; DSA_GUEST_QEMU names another emulator (the tests use a fake).
+# DSA_GUEST_BENCH=1 runs no checks but the FTDI benchmark of ftdi_guest_check
+# (by hand, see bench/ftdi_guest_bench.sh) and prints its "bench:" lines.
 set -euo pipefail
 
 skip() {
@@ -218,20 +220,33 @@ for dir in /proc/sys/dev/parport/parport*; do
     [ -c "/dev/parport$n" ] || mknod "/dev/parport$n" c 99 "$n"
 done
 
+load_usb() {
+    echo "guest: loading the USB host and gadget drivers"
+    while read -r module; do
+        case "$module" in
+        "missing "*) echo "guest: this kernel has no module ${module#missing }" ;;
+        *) insmod "/modules/$module.ko" || echo "guest: insmod $module failed" ;;
+        esac
+    done </modules/usb.order
+    mount -t configfs configfs /sys/kernel/config || echo "guest: configfs did not mount"
+    # dsactl serve's clients connect over the loopback.
+    ip link set lo up || echo "guest: the loopback did not come up"
+}
+
+if grep -q dsa_bench=1 /proc/cmdline; then
+    load_usb
+    /bin/ftdi_guest_check --bench /bin/ftdi_gadget /bin/dsactl
+    echo "guest: bench exit status $?"
+    poweroff -f
+fi
+
 /bin/port_guest_check
 echo "guest: port_guest_check exit status $?"
 /bin/sweep_guest_check /bin/dsactl /lib/dsa/ppdev_write_log.so
 echo "guest: sweep_guest_check exit status $?"
 
-echo "guest: loading the USB host and gadget drivers"
-while read -r module; do
-    case "$module" in
-    "missing "*) echo "guest: this kernel has no module ${module#missing }" ;;
-    *) insmod "/modules/$module.ko" || echo "guest: insmod $module failed" ;;
-    esac
-done </modules/usb.order
-mount -t configfs configfs /sys/kernel/config || echo "guest: configfs did not mount"
-/bin/ftdi_guest_check /bin/ftdi_gadget
+load_usb
+/bin/ftdi_guest_check /bin/ftdi_gadget /bin/dsactl
 echo "guest: ftdi_guest_check exit status $?"
 poweroff -f
 EOF
@@ -246,7 +261,9 @@ initramfs="$work/initramfs.cpio.gz"
 # virtualisation may accept the guest and then run nothing, and the guest
 # needs only seconds under TCG. DSA_GUEST_ACCEL=kvm asks for KVM by hand.
 accel=${DSA_GUEST_ACCEL:-tcg}
-limit=${DSA_GUEST_TIMEOUT:-120}
+limit=${DSA_GUEST_TIMEOUT:-150}
+bench=""
+[ "${DSA_GUEST_BENCH:-0}" = 1 ] && bench=" dsa_bench=1"
 qemu=${DSA_GUEST_QEMU:-qemu-system-x86_64}
 
 log="$work/console.log"
@@ -260,7 +277,7 @@ timeout --kill-after=5 "$limit" "$qemu" \
     -nodefaults -no-user-config -display none -no-reboot \
     -accel "$accel" -m 512M \
     -kernel "$kernel" -initrd "$initramfs" \
-    -append "console=ttyS0 quiet panic=-1" \
+    -append "console=ttyS0 quiet panic=-1$bench" \
     -serial stdio \
     -chardev null,id=lpt0 -device isa-parallel,chardev=lpt0,iobase=0x378,irq=7 \
     -chardev null,id=lpt1 -device isa-parallel,chardev=lpt1,iobase=0xd010,irq=5 \
@@ -285,6 +302,12 @@ diagnose() {
 }
 [ "$status" -ne 124 ] && [ "$status" -ne 137 ] || diagnose "the guest did not finish within $limit s"
 [ "$status" -eq 0 ] || diagnose "$qemu ended with status $status"
+if [ -n "$bench" ]; then
+    grep -q "^guest: bench exit status 0\$" "$log" || diagnose "the benchmark did not run through"
+    echo "--- benchmark figures (dummy_hcd under software emulation, not real USB)"
+    grep "^bench: " "$log"
+    exit 0
+fi
 for program in port_guest_check sweep_guest_check ftdi_guest_check; do
     grep -q "^guest: $program exit status 0\$" "$log" ||
         diagnose "the guest check program $program did not exit with status 0"
