@@ -79,13 +79,15 @@ public:
     std::string Send(const std::string& command,
                      std::chrono::milliseconds bound = std::chrono::seconds(30)) {
         const std::string line = command + "\n";
-        if (to_ < 0 || ::write(to_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+        if (to_ < 0 ||
+            ::write(to_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
             problem_ = "the gadget is not running";
             return {};
         }
         const std::string answer = ReadLine(bound);
         if (answer.empty()) {
-            problem_ = "no answer to \"" + command + "\" within " + std::to_string(bound.count()) + " ms";
+            problem_ =
+                "no answer to \"" + command + "\" within " + std::to_string(bound.count()) + " ms";
         } else if (answer.rfind("ok", 0) != 0) {
             problem_ = answer;
         }

@@ -62,24 +62,27 @@ std::vector<unsigned> ReportedWords(const std::vector<std::string>& steps) {
 
 void CheckSet(CheckRun& run, GadgetControl& gadget, const std::string& dsactl) {
     const long before = gadget.Transfers();
-    GuestProcess set({dsactl, "--adapter", kAdapter, "set", "--model", "1", "--db", "7.5", "--json"},
-                     "dsactl-set");
+    GuestProcess set(
+        {dsactl, "--adapter", kAdapter, "set", "--model", "1", "--db", "7.5", "--json"},
+        "dsactl-set");
     const bool ended = set.Wait(kRunBound);
     const std::string output = set.Output();
-    run.Check(ended && set.ExitStatus() == 0 && output.find("\"verified\":true") != std::string::npos,
+    run.Check(ended && set.ExitStatus() == 0 &&
+                  output.find("\"verified\":true") != std::string::npos,
               "dsactl --adapter set 7.5 dB exits with status 0, verified",
               set.Describe() + "; " + output);
     gadget.Transfers();
     const std::vector<GadgetTransfer> transfers = GadgetControl::TransfersAfter(before);
     const std::vector<unsigned> words = LatchedWords(transfers, 1);
     run.Check(words == std::vector<unsigned>{15}, "the adapter's pins latch word 15 once, on LE1",
-              "latched " + WordList(words) + " in " + std::to_string(transfers.size()) + " transfers");
+              "latched " + WordList(words) + " in " + std::to_string(transfers.size()) +
+                  " transfers");
 }
 
 void CheckSweep(CheckRun& run, GadgetControl& gadget, const std::string& dsactl) {
     const long before = gadget.Transfers();
-    GuestProcess sweep({dsactl, "--adapter", kAdapter, "sweep", "--model", "1", "--from", "0", "--to",
-                        "15", "--step", "0.5", "--dwell", "10ms", "--json"},
+    GuestProcess sweep({dsactl, "--adapter", kAdapter, "sweep", "--model", "1", "--from", "0",
+                        "--to", "15", "--step", "0.5", "--dwell", "10ms", "--json"},
                        "dsactl-sweep");
     const bool ended = sweep.Wait(kRunBound);
     const std::string output = sweep.Output();
@@ -102,8 +105,8 @@ void CheckSweep(CheckRun& run, GadgetControl& gadget, const std::string& dsactl)
 // that is not there, and says so once.
 void CheckUnplugged(CheckRun& run, GadgetControl& gadget, const std::string& dsactl) {
     const long before = gadget.Transfers();
-    GuestProcess sweep({dsactl, "--adapter", kAdapter, "sweep", "--model", "1", "--from", "0", "--to",
-                        "15", "--step", "0.5", "--dwell", "20ms", "--forever", "--json"},
+    GuestProcess sweep({dsactl, "--adapter", kAdapter, "sweep", "--model", "1", "--from", "0",
+                        "--to", "15", "--step", "0.5", "--dwell", "20ms", "--forever", "--json"},
                        "dsactl-unplugged");
     // A few Loads in, the cable comes out.
     const auto deadline = std::chrono::steady_clock::now() + kRunBound;
@@ -120,7 +123,8 @@ void CheckUnplugged(CheckRun& run, GadgetControl& gadget, const std::string& dsa
               "unplugged part way, dsactl sweep ends with status 69",
               std::string(running ? "" : "it ended before the unplug; ") +
                   (unplugged ? "" : "the gadget did not unplug: " + gadget.Problem() + "; ") +
-                  std::to_string(transfers - before) + " transfers before the unplug; " + sweep.Describe());
+                  std::to_string(transfers - before) + " transfers before the unplug; " +
+                  sweep.Describe());
     const std::string message = errors.empty() ? "" : errors.front();
     run.Check(errors.size() == 1 && message.rfind("dsactl sweep: ", 0) == 0 &&
                   message.find("adapter") != std::string::npos,

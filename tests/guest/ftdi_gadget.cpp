@@ -216,7 +216,7 @@ bool Gadget::SetUp(const std::string& serial, std::string& error) {
         return false;
     }
     const std::string gadgets = std::string(kConfigfs) + "/usb_gadget";
-    struct stat info{};
+    struct stat info {};
     if (::stat(gadgets.c_str(), &info) != 0) {
         error = gadgets + " is not there (configfs not mounted, or libcomposite not loaded)";
         return false;
@@ -250,9 +250,8 @@ bool Gadget::SetUp(const std::string& serial, std::string& error) {
         !WriteText(g + "/bcdUSB", hex(0x0200), error) || !MakeDir(g + "/strings/0x409", error) ||
         !WriteText(g + "/strings/0x409/manufacturer", "FTDI", error) ||
         !WriteText(g + "/strings/0x409/product", "FT232H emulated", error) ||
-        !WriteText(g + "/strings/0x409/serialnumber", serial, error) ||
-        !MakeDir(function, error) || !MakeDir(config, error) ||
-        !WriteText(config + "/MaxPower", "90", error)) {
+        !WriteText(g + "/strings/0x409/serialnumber", serial, error) || !MakeDir(function, error) ||
+        !MakeDir(config, error) || !WriteText(config + "/MaxPower", "90", error)) {
         return false;
     }
     const std::string link = config + "/ffs." + kFunctionName;
@@ -264,8 +263,8 @@ bool Gadget::SetUp(const std::string& serial, std::string& error) {
         return false;
     }
     if (::mount(kFunctionName, kFunctionfs, "functionfs", 0, nullptr) != 0 && errno != EBUSY) {
-        error = std::string("cannot mount functionfs at ") + kFunctionfs + ": " + std::strerror(errno) +
-                " (usb_f_fs not loaded?)";
+        error = std::string("cannot mount functionfs at ") + kFunctionfs + ": " +
+                std::strerror(errno) + " (usb_f_fs not loaded?)";
         return false;
     }
 
@@ -304,7 +303,7 @@ bool Gadget::SetUp(const std::string& serial, std::string& error) {
 
 void Gadget::Start() {
     // Interrupts the write of an idle IN packet; no restart, so the write ends.
-    struct sigaction interrupt{};
+    struct sigaction interrupt {};
     interrupt.sa_handler = [](int) {};
     ::sigaction(SIGUSR1, &interrupt, nullptr);
     std::thread([this] { Control(); }).detach();
@@ -410,8 +409,8 @@ void Gadget::Control() {
 void Gadget::HandleSetup(const usb_ctrlrequest& setup) {
     char line[96];
     std::snprintf(line, sizeof line, "ctrl %lld %02X %02X %04X %04X %04X",
-                  static_cast<long long>(Now()), setup.bRequestType, setup.bRequest,
-                  setup.wValue, setup.wIndex, setup.wLength);
+                  static_cast<long long>(Now()), setup.bRequestType, setup.bRequest, setup.wValue,
+                  setup.wIndex, setup.wLength);
     Log(line);
     const uint8_t low = static_cast<uint8_t>(setup.wValue & 0xFF);
     const uint8_t high = static_cast<uint8_t>(setup.wValue >> 8);
@@ -473,7 +472,8 @@ void Gadget::BulkOut() {
     std::vector<uint8_t> transfer;
     long spoil = -1; // the byte of the transfer whose echo is spoiled, or -1
     auto logTransfer = [&] {
-        Log(std::string(mode_ == kModeSyncBitBang || mode_ == kModeAsyncBitBang ? "out " : "uart ") +
+        Log(std::string(mode_ == kModeSyncBitBang || mode_ == kModeAsyncBitBang ? "out "
+                                                                                : "uart ") +
             std::to_string(Now()) + " " + std::to_string(transfers_) + " " + Hex(transfer));
         transfer.clear();
     };

@@ -46,16 +46,19 @@ bool BenchPortLayer(GadgetControl& gadget) {
     std::unique_ptr<FtdiDevice> device = MakeFtdiLibDevice();
     if (device->Open(ParseFtdiUrl(kAdapter).address) != FtdiStatus::Ok ||
         device->SetSyncBitBang() != FtdiStatus::Ok) {
-        std::printf("bench: the port layer cannot open %s: %s\n", kAdapter, device->ErrorText().c_str());
+        std::printf("bench: the port layer cannot open %s: %s\n", kAdapter,
+                    device->ErrorText().c_str());
         return false;
     }
     const long before = gadget.Transfers();
     const auto start = std::chrono::steady_clock::now();
     int latched = 0;
     for (int i = 0; i < kPortLayerLoads; ++i) {
-        latched += SendVerified(*device, SerialBytes(static_cast<unsigned>(i) & 63), {0x04, 0x00}).latched;
+        latched +=
+            SendVerified(*device, SerialBytes(static_cast<unsigned>(i) & 63), {0x04, 0x00}).latched;
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long transfers = gadget.Transfers() - before;
     device->Close();
     std::printf("bench: port layer SendVerified, %d serial Loads (%d latched): %.0f Loads/s, "
@@ -75,15 +78,17 @@ struct SweepFigures {
     std::string problem;
 };
 
-SweepFigures Sweep(GadgetControl& gadget, const std::string& dsactl, bool adapter, const char* dwell) {
+SweepFigures Sweep(GadgetControl& gadget, const std::string& dsactl, bool adapter,
+                   const char* dwell) {
     std::vector<std::string> arguments = {dsactl};
     if (adapter) {
         arguments.insert(arguments.end(), {"--adapter", kAdapter});
     } else {
         arguments.push_back("--simulate");
     }
-    arguments.insert(arguments.end(), {"sweep", "--model", "1", "--from", "0", "--to", "15", "--step",
-                                       "0.5", "--dwell", dwell, "--repeat", kRepeat, "--json"});
+    arguments.insert(arguments.end(),
+                     {"sweep", "--model", "1", "--from", "0", "--to", "15", "--step", "0.5",
+                      "--dwell", dwell, "--repeat", kRepeat, "--json"});
     const long before = gadget.Transfers();
     GuestProcess sweep(arguments, "dsactl-bench");
     SweepFigures figures;
@@ -114,7 +119,8 @@ SweepFigures Sweep(GadgetControl& gadget, const std::string& dsactl, bool adapte
     }
     figures.ok = true;
     figures.steps = errors.size();
-    figures.loadsPerSecond = static_cast<double>(errors.size() - 1) / (static_cast<double>(last - first) / 1e6);
+    figures.loadsPerSecond =
+        static_cast<double>(errors.size() - 1) / (static_cast<double>(last - first) / 1e6);
     std::sort(errors.begin(), errors.end());
     figures.medianUs = errors[errors.size() / 2];
     figures.p99Us = errors[std::min(errors.size() - 1, errors.size() * 99 / 100)];
@@ -132,24 +138,27 @@ bool BenchDsactl(GadgetControl& gadget, const std::string& dsactl) {
         // late, so the steps follow each other as fast as the Loads go.
         const SweepFigures rate = Sweep(gadget, dsactl, adapter, "1us");
         if (rate.ok) {
-            std::printf("bench: dsactl sweep %s, back to back, %zu steps: %.0f Loads/s", what, rate.steps,
-                        rate.loadsPerSecond);
+            std::printf("bench: dsactl sweep %s, back to back, %zu steps: %.0f Loads/s", what,
+                        rate.steps, rate.loadsPerSecond);
             if (adapter) {
                 std::printf(", %.2f bulk OUT transfers per Load",
                             static_cast<double>(rate.transfers) / static_cast<double>(rate.steps));
             }
             std::printf("\n");
         } else {
-            std::printf("bench: dsactl sweep %s, back to back, failed: %s\n", what, rate.problem.c_str());
+            std::printf("bench: dsactl sweep %s, back to back, failed: %s\n", what,
+                        rate.problem.c_str());
         }
         const SweepFigures timing = Sweep(gadget, dsactl, adapter, "1ms");
         if (timing.ok) {
-            std::printf("bench: dsactl sweep %s, 1 ms dwell, %zu steps: start error median %.0f us, "
-                        "99th pct %.0f us, worst %.0f us; %lld late steps, slipped %lld us\n",
-                        what, timing.steps, timing.medianUs, timing.p99Us, timing.worstUs,
-                        timing.lateSteps, timing.slipUs);
+            std::printf(
+                "bench: dsactl sweep %s, 1 ms dwell, %zu steps: start error median %.0f us, "
+                "99th pct %.0f us, worst %.0f us; %lld late steps, slipped %lld us\n",
+                what, timing.steps, timing.medianUs, timing.p99Us, timing.worstUs, timing.lateSteps,
+                timing.slipUs);
         } else {
-            std::printf("bench: dsactl sweep %s, 1 ms dwell, failed: %s\n", what, timing.problem.c_str());
+            std::printf("bench: dsactl sweep %s, 1 ms dwell, failed: %s\n", what,
+                        timing.problem.c_str());
         }
         ok = ok && rate.ok && timing.ok;
     }

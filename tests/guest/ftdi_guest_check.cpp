@@ -45,9 +45,10 @@ std::string Bytes(const std::vector<uint8_t>& bytes) {
 }
 
 std::string Describe(const FtdiBatchResult& result) {
-    return "verified " + std::to_string(result.verified) + ", latched " + std::to_string(result.latched) +
-           ", " + std::to_string(result.tries) + " tries, " + std::to_string(result.usbWrites) +
-           " bulk writes" + (result.reason.empty() ? "" : ": " + result.reason);
+    return "verified " + std::to_string(result.verified) + ", latched " +
+           std::to_string(result.latched) + ", " + std::to_string(result.tries) + " tries, " +
+           std::to_string(result.usbWrites) + " bulk writes" +
+           (result.reason.empty() ? "" : ": " + result.reason);
 }
 
 std::string Describe(const std::vector<GadgetTransfer>& transfers) {
@@ -146,7 +147,8 @@ void CheckPortLayer(CheckRun& run, GadgetControl& gadget) {
 
     gadget.Ok("corrupt 10");
     sent = Send(*device, gadget);
-    run.Check(!sent.result.verified && !sent.result.latched && sent.result.tries == kFtdiBatchTries &&
+    run.Check(!sent.result.verified && !sent.result.latched &&
+                  sent.result.tries == kFtdiBatchTries &&
                   sent.transfers.size() == kFtdiBatchTries && AllBatches(sent.transfers) &&
                   sent.result.problem == PortProblem::Other,
               "ten spoiled echoes: ten tries and no latch tail",
@@ -184,7 +186,8 @@ int main(int argc, char** argv) {
     const bool started = gadget.Start(argv[argc - 2]);
     if (bench) {
         if (!started || !gadget.Ok("plug")) {
-            std::printf("bench: the emulated FT232H did not come up: %s\n", gadget.Problem().c_str());
+            std::printf("bench: the emulated FT232H did not come up: %s\n",
+                        gadget.Problem().c_str());
             return 1;
         }
         return RunFtdiBench(gadget, dsactl);
