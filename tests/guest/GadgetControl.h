@@ -125,6 +125,22 @@ public:
         return transfers;
     }
 
+    // The last `count` lines of the log, indented: what the gadget saw, for a
+    // check that failed.
+    static std::string LogTail(std::size_t count) {
+        std::vector<std::string> lines;
+        std::ifstream log(kLog);
+        for (std::string line; std::getline(log, line);) {
+            lines.push_back(line);
+        }
+        std::string text;
+        for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size();
+             ++i) {
+            text += "    " + lines[i] + "\n";
+        }
+        return text;
+    }
+
 private:
     std::string ReadLine(std::chrono::milliseconds bound) {
         const auto deadline = std::chrono::steady_clock::now() + bound;

@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -58,6 +59,27 @@ std::vector<unsigned> ReportedWords(const std::vector<std::string>& steps) {
         words.push_back(static_cast<unsigned>(JsonNumber(line, "word").value_or(-1)));
     }
     return words;
+}
+
+// dsactl ports finds the adapter on the guest's USB, by its strings.
+void CheckPorts(CheckRun& run, const std::string& dsactl) {
+    GuestProcess ports({dsactl, "ports", "--json"}, "dsactl-ports");
+    const bool ended = ports.Wait(kRunBound);
+    const std::string output = ports.Output();
+    // The adapters' array, up to the key after it (the keys come sorted), without spaces.
+    std::string listed;
+    const auto from = output.find("\"adapters\"");
+    const auto to = output.find("\"adapters_error\"");
+    for (std::size_t i = from; from != std::string::npos && i < std::min(to, output.size()); ++i) {
+        if (output[i] != ' ' && output[i] != '\n') {
+            listed += output[i];
+        }
+    }
+    run.Check(ended && ports.ExitStatus() == 0 &&
+                  listed.find("\"serial\":\"DSA00001\"") != std::string::npos &&
+                  listed.find("\"usable\":true") != std::string::npos,
+              "dsactl ports lists the emulated adapter by its serial number, usable",
+              ports.Describe() + "; " + output);
 }
 
 void CheckSet(CheckRun& run, GadgetControl& gadget, const std::string& dsactl) {
@@ -227,6 +249,7 @@ void CheckServe(CheckRun& run, GadgetControl& gadget, const std::string& dsactl,
 } // namespace
 
 void CheckDsactlThroughAdapter(CheckRun& run, GadgetControl& gadget, const std::string& dsactl) {
+    CheckPorts(run, dsactl);
     CheckSet(run, gadget, dsactl);
     CheckSweep(run, gadget, dsactl);
     CheckServe(run, gadget, dsactl, {"--adapter", kAdapter}, "", "serve --adapter");

@@ -202,5 +202,8 @@ int main(int argc, char** argv) {
             CheckDsactlThroughAdapter(run, gadget, dsactl);
         }
     }
+    if (run.Failed() > 0) {
+        std::printf("--- the gadget's log, last 30 lines\n%s", GadgetControl::LogTail(30).c_str());
+    }
     return run.Finish();
 }
