@@ -22,12 +22,16 @@ public:
     // Starts `arguments`; `name` names its output files under /tmp.
     GuestProcess(const std::vector<std::string>& arguments, const std::string& name)
         : out_("/tmp/" + name + ".out"), err_("/tmp/" + name + ".err") {
+        // Emptied before the program starts, so that what an earlier run of
+        // the same name left is never read as this one's.
+        const int out = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         pid_ = ::fork();
         if (pid_ != 0) {
+            ::close(out);
+            ::close(err);
             return;
         }
-        const int out = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
         std::vector<char*> argv;

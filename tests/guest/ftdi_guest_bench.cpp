@@ -73,7 +73,7 @@ struct SweepFigures {
     std::size_t steps = 0;
     double loadsPerSecond = 0.0;
     double medianUs = 0.0, p99Us = 0.0, worstUs = 0.0;
-    long long lateSteps = 0, slipUs = 0;
+    long long lateSteps = 0, mostLateUs = 0, slipUs = 0;
     long transfers = 0;
     std::string problem;
 };
@@ -126,6 +126,7 @@ SweepFigures Sweep(GadgetControl& gadget, const std::string& dsactl, bool adapte
     figures.p99Us = errors[std::min(errors.size() - 1, errors.size() * 99 / 100)];
     figures.worstUs = errors.back();
     figures.lateSteps = JsonNumber(end, "late_steps").value_or(-1);
+    figures.mostLateUs = JsonNumber(end, "most_late_us").value_or(-1);
     figures.slipUs = JsonNumber(end, "slip_us").value_or(-1);
     return figures;
 }
@@ -153,9 +154,10 @@ bool BenchDsactl(GadgetControl& gadget, const std::string& dsactl) {
         if (timing.ok) {
             std::printf(
                 "bench: dsactl sweep %s, 1 ms dwell, %zu steps: start error median %.0f us, "
-                "99th pct %.0f us, worst %.0f us; %lld late steps, slipped %lld us\n",
+                "99th pct %.0f us, worst %.0f us; %lld late steps, at most %lld us, "
+                "slipped %lld us\n",
                 what, timing.steps, timing.medianUs, timing.p99Us, timing.worstUs, timing.lateSteps,
-                timing.slipUs);
+                timing.mostLateUs, timing.slipUs);
         } else {
             std::printf("bench: dsactl sweep %s, 1 ms dwell, failed: %s\n", what,
                         timing.problem.c_str());
