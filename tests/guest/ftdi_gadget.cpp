@@ -250,8 +250,14 @@ bool Gadget::SetUp(const std::string& serial, std::string& error) {
         !WriteText(g + "/bcdUSB", hex(0x0200), error) || !MakeDir(g + "/strings/0x409", error) ||
         !WriteText(g + "/strings/0x409/manufacturer", "FTDI", error) ||
         !WriteText(g + "/strings/0x409/product", "FT232H emulated", error) ||
-        !WriteText(g + "/strings/0x409/serialnumber", serial, error) || !MakeDir(function, error) ||
-        !MakeDir(config, error) || !WriteText(config + "/MaxPower", "90", error)) {
+        !WriteText(g + "/strings/0x409/serialnumber", serial, error)) {
+        return false;
+    }
+    if (!MakeDir(function, error)) {
+        error += " (usb_f_fs not loaded?)";
+        return false;
+    }
+    if (!MakeDir(config, error) || !WriteText(config + "/MaxPower", "90", error)) {
         return false;
     }
     const std::string link = config + "/ffs." + kFunctionName;
