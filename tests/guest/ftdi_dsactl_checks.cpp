@@ -120,7 +120,11 @@ void CheckSweep(CheckRun& run, GadgetControl& gadget, const std::string& dsactl)
     run.Check(latched.size() == 31 && latched == reported,
               "the adapter's pins latch the sweep's 31 words in order",
               "latched " + WordList(latched) + ", steps " + WordList(reported));
-    std::printf("    (%zu bulk OUT transfers for %zu Loads)\n", transfers.size(), latched.size());
+    // Each Load is one batch and its latch tail, when every echo reads back.
+    run.Check(!latched.empty() && transfers.size() == 2 * latched.size(),
+              "the sweep takes two bulk OUT transfers per Load",
+              std::to_string(transfers.size()) + " transfers for " +
+                  std::to_string(latched.size()) + " Loads");
 }
 
 // Unplugged part way through a sweep: dsactl ends with the status of a port
