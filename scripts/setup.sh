@@ -6,8 +6,9 @@
 #   setup.sh --for-package  that, plus the tools that build and check the
 #                           Debian package (scripts/package.sh)
 #   setup.sh --for-tests    that, plus what the test suite needs: the virtual
-#                           display, the packaging tools, PyVISA for the
-#                           server's tests, for the port layer's guest test
+#                           display, the packaging tools, PyVISA and
+#                           PyMeasure for the tests of the server and its
+#                           Python driver, for the port layer's guest test
 #                           the QEMU emulator, a Linux kernel image and busybox,
 #                           and clang with libFuzzer for the fuzz targets
 # Works as root and, through sudo, as a normal user.
@@ -51,8 +52,9 @@ package_packages=(
 )
 
 test_packages=(
-    # real SCPI clients for the instrument server's tests
-    python3 python3-pyvisa python3-pyvisa-py lxi-tools
+    # real SCPI clients for the instrument server's tests, and PyMeasure for
+    # its Python driver
+    python3 python3-pyvisa python3-pyvisa-py lxi-tools python3-pymeasure
     # a real Linux kernel with parallel ports for the port layer's guest test
     qemu-system-x86 linux-image-amd64 busybox-static cpio gzip
     # clang with libFuzzer and its sanitizer runtimes for tests/fuzz/run.sh

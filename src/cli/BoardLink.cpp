@@ -19,8 +19,8 @@ QString ListedPorts(const Board& board) {
 
 } // namespace
 
-BoardLink::BoardLink(bool simulate, int32_t port, const ModelProfile& model, int le)
-    : board_(Board::Open(CommandBoardRequest(simulate), notifier_)), session_(*board_, port),
+BoardLink::BoardLink(const GlobalOptions& globals, int32_t port, const ModelProfile& model, int le)
+    : board_(Board::Open(CommandBoardRequest(globals), notifier_)), session_(*board_, port),
       model_(model), le_(le) {
     session_.SelectModel(&model_);
     if (!model_.IsParallel()) {
@@ -32,7 +32,8 @@ BoardLink::~BoardLink() = default;
 
 LoadReport BoardLink::Load(ControlWord word) {
     const BoardSession::Result result = session_.LoadWord(word);
-    if (result.problem == PortProblem::NotListed && !board_->Simulated()) {
+    if (result.problem == PortProblem::NotListed && !board_->Simulated() &&
+        board_->AdapterUrl().empty()) {
         throw CommandFailure{
             kExitUnavailable,
             QStringLiteral("no parallel port at %1; the kernel lists: %2. Give --port with a base "
@@ -44,12 +45,15 @@ LoadReport BoardLink::Load(ControlWord word) {
         throw CommandFailure{ExitStatusOf(result.problem), QString::fromStdString(result.reason)};
     }
     if (!result.outcome.latched) {
+        const std::string adapter = board_->AdapterUrl();
         throw CommandFailure{
             kExitIoError,
-            QStringLiteral("the port at %1 never read back what was written (10 tries), so the "
-                           "device was not loaded. Check the address, the cable and the board's "
-                           "power.")
-                .arg(PortText(session_.Port()))};
+            QStringLiteral("%1 never read back what was written (10 tries), so the device was "
+                           "not loaded. Check %2, the cable and the board's power.")
+                .arg(adapter.empty()
+                         ? QStringLiteral("the port at %1").arg(PortText(session_.Port()))
+                         : QStringLiteral("the FTDI adapter %1").arg(QString::fromStdString(adapter)),
+                     adapter.empty() ? QStringLiteral("the address") : QStringLiteral("the wiring"))};
     }
     LoadReport report;
     report.word = word;

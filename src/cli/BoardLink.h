@@ -1,6 +1,6 @@
 #pragma once
 // The board a dsactl command loads: the core's board (a parallel port through
-// ppdev, or the simulated board) and its session with the chosen model and LE
+// ppdev, an FTDI adapter, or the simulated board) and its session with the chosen model and LE
 // line. Turns what a Load found into the
 // command's exit status, and prints what the simulated board latched.
 
@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/CommandLine.h"
 #include "core/Board.h"
 #include "core/BoardReadout.h"
 #include "core/BoardSession.h"
@@ -24,7 +25,8 @@ struct LoadReport {
 class BoardLink {
 public:
     // `le` 1 to 6 for a serial model (ignored for a parallel one).
-    BoardLink(bool simulate, int32_t port, const ModelProfile& model, int le);
+    // The board is the one `globals` names (--simulate, --adapter).
+    BoardLink(const GlobalOptions& globals, int32_t port, const ModelProfile& model, int le);
     ~BoardLink();
 
     BoardLink(const BoardLink&) = delete;

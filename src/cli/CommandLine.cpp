@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/Output.h"
+#include "core/Board.h"
 #include "core/ExitStatus.h"
 
 QString OptionText(const QString& name) {
@@ -27,8 +28,16 @@ Subcommand::Subcommand(const QString& name, const QString& synopsis, const QStri
         AddOption(
             {QStringLiteral("port"),
              QStringLiteral("Printer-port base address in hex, e.g. 378. Default: the address in "
-                            "IOaddress.001 of the current folder; 378 with --simulate."),
+                            "IOaddress.001 of the current folder; 378 with --simulate or "
+                            "--adapter."),
              QStringLiteral("HEX")});
+        AddOption({QStringLiteral("adapter"),
+                   QStringLiteral("Drive the board through an FTDI USB adapter in bit-bang mode "
+                                  "(its pins AD0 to AD7 as D0 to D7) instead of a parallel port: "
+                                  "ftdi://ftdi:232h/1, ftdi://0403:6014/1, ftdi://::SERIAL/1. "
+                                  "'dsactl ports' lists the adapters. It answers at any --port "
+                                  "address."),
+                   QStringLiteral("URL")});
     }
 }
 
@@ -82,6 +91,19 @@ GlobalOptions Subcommand::Globals() const {
     globals.simulate = parser_->isSet(QStringLiteral("simulate"));
     if (takesPort_) {
         globals.port = Value(QStringLiteral("port"));
+        globals.adapter = Value(QStringLiteral("adapter")).value_or(QString());
+    }
+    if (takesPort_ && parser_->isSet(QStringLiteral("adapter"))) {
+        if (globals.simulate) {
+            throw CommandFailure{kExitUsage,
+                                 QStringLiteral("give --adapter or --simulate, not both: the "
+                                                "simulated board needs no adapter.")};
+        }
+        const std::string problem = AdapterUrlProblem(globals.adapter.toStdString());
+        if (!problem.empty()) {
+            throw CommandFailure{kExitUsage, QStringLiteral("--adapter: %1")
+                                                 .arg(QString::fromStdString(problem))};
+        }
     }
     return globals;
 }

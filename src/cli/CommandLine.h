@@ -1,6 +1,6 @@
 #pragma once
 // The command line of one dsactl subcommand: its options, the options every
-// subcommand shares (--simulate, --port, --help), which may stand before or
+// subcommand shares (--simulate, --adapter, --port, --help), which may stand before or
 // after the subcommand's name, and its help text.
 
 #include <QCommandLineOption>
@@ -13,6 +13,8 @@
 struct GlobalOptions {
     bool simulate = false;
     std::optional<QString> port; // the text given with --port
+    // The FTDI adapter given with --adapter, checked; empty for none.
+    QString adapter;
 };
 
 class Subcommand {
@@ -41,6 +43,8 @@ public:
     bool IsSet(const QString& name) const { return parser_->isSet(name); }
     // The option's value, or nullopt when it was not given.
     std::optional<QString> Value(const QString& name) const;
+    // Throws CommandFailure (bad usage) for --adapter with --simulate or an
+    // adapter address that is not one.
     GlobalOptions Globals() const;
     const QString& Name() const { return name_; }
 

@@ -242,7 +242,7 @@ int RunTimedSequence(Subcommand& command, const std::vector<double>& values) {
     const TerminationSignals stopSignals(nullptr, TerminationSignals::Second::RequestsAgain);
     const GlobalOptions globals = command.Globals();
     const int32_t port = CommandPort(globals);
-    BoardLink link(globals.simulate, port, *options.model, options.le);
+    BoardLink link(globals, port, *options.model, options.le);
     ApplyRealTimeOption(command);
     TimedSequence run(command.Name(), options, link);
     const SequenceRecord& record = run.Run(stopSignals);

@@ -28,6 +28,20 @@ bool ParseListen(const QString& text, QHostAddress& address, quint16& port) {
     return true;
 }
 
+// --power-up last|none|SCPI
+void ApplyPowerUpOption(const Subcommand& command, ServeSettings& settings) {
+    const std::optional<QString> text = command.Value(QStringLiteral("power-up"));
+    if (!text) {
+        return;
+    }
+    const std::optional<PowerUpSetting> setting = ParsePowerUp(*text);
+    if (!setting) {
+        throw CommandFailure{kExitUsage, QStringLiteral("--power-up takes last, none or one "
+                                                        "line of SCPI commands.")};
+    }
+    settings.powerUp = *setting;
+}
+
 } // namespace
 
 Subcommand DeclareServe() {
@@ -53,6 +67,14 @@ Subcommand DeclareServe() {
                                       "attenuation; what it ran and any error go to standard "
                                       "error."),
                        QStringLiteral("SCPI")});
+    command.AddOption({QStringLiteral("power-up"),
+                       QStringLiteral("What to load at start: none (the default), last (what "
+                                      "was last loaded on each line, kept in the state file "
+                                      "serve-state.json; see the manual) or a line of SCPI "
+                                      "such as \"MOD 5;LE 3;ATT 31.5\". What it ran and any "
+                                      "error go to standard error; the server starts all the "
+                                      "same."),
+                       QStringLiteral("last|none|SCPI")});
     AddRealTimeOption(command);
     return command;
 }
@@ -72,6 +94,8 @@ int RunServeCommand(const QStringList& arguments) {
     }
     const GlobalOptions globals = command.Globals();
     settings.simulate = globals.simulate;
+    settings.adapter = globals.adapter;
+    settings.board = CommandBoardRequest(globals);
     settings.port = CommandPortIfAny(globals).value_or(0);
     settings.nearest = command.IsSet(QStringLiteral("nearest"));
     if (const std::optional<QString> onExit = command.Value(QStringLiteral("on-exit"))) {
@@ -81,6 +105,7 @@ int RunServeCommand(const QStringList& arguments) {
         }
         settings.onExit = onExit->toUtf8();
     }
+    ApplyPowerUpOption(command, settings);
     ApplyRealTimeOption(command);
     return RunServe(settings);
 }

@@ -18,6 +18,7 @@ struct SetResult {
     std::optional<double> askedDb; // with --db
     ControlWord word = 0;
     bool simulate = false;
+    QString adapter; // the FTDI adapter's address, when one is driven
     bool dryRun = false;
     std::optional<int32_t> port;      // none in a dry run
     std::optional<LoadReport> report; // none in a dry run
@@ -50,12 +51,13 @@ SetResult ChooseSetValue(const Subcommand& command) {
 void LoadUnlessDryRun(const Subcommand& command, SetResult& result) {
     const GlobalOptions globals = command.Globals();
     result.simulate = globals.simulate;
+    result.adapter = globals.adapter;
     result.dryRun = command.IsSet(QStringLiteral("dry-run"));
     if (result.dryRun) {
         return;
     }
     result.port = CommandPort(globals);
-    BoardLink link(globals.simulate, *result.port, *result.model, result.le);
+    BoardLink link(globals, *result.port, *result.model, result.le);
     result.report = link.Load(result.word);
 }
 
@@ -70,6 +72,9 @@ QJsonObject SetJson(const SetResult& result) {
                        {QStringLiteral("port"), result.port ? QJsonValue(PortText(*result.port))
                                                             : QJsonValue(QJsonValue::Null)},
                        {QStringLiteral("simulated"), result.simulate},
+                       {QStringLiteral("adapter"), result.adapter.isEmpty()
+                                                       ? QJsonValue(QJsonValue::Null)
+                                                       : QJsonValue(result.adapter)},
                        {QStringLiteral("dry_run"), result.dryRun},
                        {QStringLiteral("verified"), result.Verified()}};
     if (result.askedDb) {
@@ -81,10 +86,13 @@ QJsonObject SetJson(const SetResult& result) {
     return object;
 }
 
-// "378 (simulated board)", or "none (dry run)".
+// "378 (simulated board)", "378 (FTDI adapter ftdi://ftdi:232h/1)", or "none (dry run)".
 QString PortDescription(const SetResult& result) {
     if (!result.port) {
         return QStringLiteral("none (dry run)");
+    }
+    if (!result.adapter.isEmpty()) {
+        return PortText(*result.port) + QStringLiteral(" (FTDI adapter %1)").arg(result.adapter);
     }
     return PortText(*result.port) +
            (result.simulate ? QStringLiteral(" (simulated board)") : QString());

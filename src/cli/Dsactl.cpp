@@ -18,7 +18,8 @@ struct CommandEntry {
 const CommandEntry kCommands[] = {
     {"models", DeclareModels, RunModels,
      "list the models, with position, key, interface, steps, range"},
-    {"ports", DeclarePorts, RunPorts, "list the parallel ports and whether you can use them now"},
+    {"ports", DeclarePorts, RunPorts,
+     "list the parallel ports and FTDI adapters, and whether you can use them now"},
     {"set", DeclareSet, RunSet, "load one attenuation, step list or control word"},
     {"sweep", DeclareSweep, RunSweep, "step from one attenuation to another on a timed schedule"},
     {"hop", DeclareHop, RunHop, "hop through a list of attenuations on a timed schedule"},
@@ -27,7 +28,7 @@ const CommandEntry kCommands[] = {
 
 QString OverallHelp() {
     QString text = QStringLiteral(
-        "Usage: dsactl [--simulate] [--port HEX] <command> [options]\n"
+        "Usage: dsactl [--simulate | --adapter URL] [--port HEX] <command> [options]\n"
         "Drives a digital step attenuator on a parallel-port test board without the window.\n"
         "\n"
         "Commands:\n");
@@ -40,9 +41,12 @@ QString OverallHelp() {
         "\n"
         "Options before or after the command's name:\n"
         "  --simulate   drive the simulated board instead of a parallel port\n"
+        "  --adapter URL  drive the board through an FTDI USB adapter in bit-bang mode,\n"
+        "               such as ftdi://ftdi:232h/1 (see 'dsactl ports'), for set, sweep,\n"
+        "               hop and serve\n"
         "  --port HEX   printer-port base address in hex, for set, sweep, hop and serve\n"
         "               (default: IOaddress.001 in the current folder; 378 with\n"
-        "               --simulate)\n"
+        "               --simulate or --adapter)\n"
         "  -h, --help   show help (after a command: that command's help)\n"
         "  --version    show the version\n"
         "\n"

@@ -23,7 +23,7 @@ std::string EnvironmentOr(const char* name, const char* fallback) {
 } // namespace
 
 std::optional<int32_t> CommandPortIfAny(const GlobalOptions& globals) {
-    const PortChoice choice = ChoosePort(globals.port, globals.simulate);
+    const PortChoice choice = ChoosePort(globals.port, CommandTransport(globals));
     switch (choice.outcome) {
     case PortChoice::Outcome::Port:
         return choice.port;
@@ -99,9 +99,17 @@ QString ProblemName(PortProblem problem) {
     return QStringLiteral("other");
 }
 
-BoardRequest CommandBoardRequest(bool simulate) {
+Transport CommandTransport(const GlobalOptions& globals) {
+    if (globals.simulate) {
+        return Transport::Simulated;
+    }
+    return globals.adapter.isEmpty() ? Transport::ParallelPort : Transport::FtdiAdapter;
+}
+
+BoardRequest CommandBoardRequest(const GlobalOptions& globals) {
     BoardRequest request;
-    request.transport = simulate ? Transport::Simulated : Transport::ParallelPort;
+    request.transport = CommandTransport(globals);
+    request.adapterUrl = globals.adapter.toStdString();
     request.parportRoot = EnvironmentOr("DSACTL_TEST_PROC_PARPORT", "/proc/sys/dev/parport");
     request.deviceDir = EnvironmentOr("DSACTL_TEST_DEV_DIR", "/dev");
     return request;

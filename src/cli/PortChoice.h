@@ -31,10 +31,12 @@ int ExitStatusOf(PortProblem problem);
 // A stable name for the kind of fault, for JSON ("no_permission").
 QString ProblemName(PortProblem problem);
 
-// The board a command opens: the simulated board, or the kernel's parallel
+// The board a command opens: the simulated board, an FTDI adapter, or the kernel's parallel
 // ports, listed in /proc/sys/dev/parport with their device nodes in /dev. The
 // test suite points these at a prepared folder through DSACTL_TEST_PROC_PARPORT
 // and DSACTL_TEST_DEV_DIR, so that an unlisted port, a missing node and a node
 // without permission can be shown on a machine without parallel ports; nothing
 // else reads these variables.
-BoardRequest CommandBoardRequest(bool simulate);
+BoardRequest CommandBoardRequest(const GlobalOptions& globals);
+// The transport the options ask for: --simulate, --adapter, else ppdev.
+Transport CommandTransport(const GlobalOptions& globals);

@@ -2,6 +2,8 @@
 #include "core/Board.h"
 
 #include "core/SimulatedState.h"
+#include "port/FtdiAdapterPort.h"
+#include "port/FtdiUrl.h"
 #include "port/PortAccess.h"
 #include "port/PpdevPort.h"
 #include "port/SimulatedParallelPort.h"
@@ -26,13 +28,29 @@ SimulatedBoard* SimulatedBoardOf(Board& board) {
     return board.simulated_;
 }
 
-std::unique_ptr<Board> Board::Open(const BoardRequest& request, UserNotifier& notifier) {
-    std::unique_ptr<PortIo> io;
-    if (request.transport == Transport::Simulated) {
-        io = std::make_unique<SimulatedParallelPort>(kSimulatedBoardBase);
-    } else {
-        io = std::make_unique<PpdevPort>(request.parportRoot, request.deviceDir);
+std::string AdapterUrlProblem(const std::string& url) {
+    const FtdiUrlResult parsed = ParseFtdiUrl(url);
+    return parsed.Ok() ? std::string() : parsed.message;
+}
+
+bool LooksLikeAdapterUrl(const std::string& text) {
+    return text.rfind("ftdi://", 0) == 0;
+}
+
+std::unique_ptr<PortIo> Board::BackendFor(const BoardRequest& request) {
+    switch (request.transport) {
+    case Transport::Simulated:
+        return std::make_unique<SimulatedParallelPort>(kSimulatedBoardBase);
+    case Transport::FtdiAdapter:
+        return std::make_unique<FtdiAdapterPort>(request.adapterUrl);
+    case Transport::ParallelPort:
+        break;
     }
+    return std::make_unique<PpdevPort>(request.parportRoot, request.deviceDir);
+}
+
+std::unique_ptr<Board> Board::Open(const BoardRequest& request, UserNotifier& notifier) {
+    std::unique_ptr<PortIo> io = BackendFor(request);
     PortIo& backend = *io;
     std::unique_ptr<Board> board(new Board(std::move(io), backend, notifier));
     board->request_ = request;
@@ -42,15 +60,84 @@ std::unique_ptr<Board> Board::Open(const BoardRequest& request, UserNotifier& no
 Board::Board(PortIo& io, UserNotifier& notifier) : Board(nullptr, io, notifier) {}
 
 Board::Board(std::unique_ptr<PortIo> owned, PortIo& io, UserNotifier& notifier)
-    : owned_(std::move(owned)), io_(io), access_(std::make_unique<PortAccess>(io, notifier)) {
-    if (auto* port = dynamic_cast<SimulatedParallelPort*>(&io_)) {
+    : owned_(std::move(owned)), io_(&io), notifier_(notifier) {
+    Attach(io);
+}
+
+void Board::Attach(PortIo& io) {
+    io_ = &io;
+    access_ = std::make_unique<PortAccess>(io, notifier_);
+    simulated_ = nullptr;
+    simulatedBase_ = 0;
+    if (auto* port = dynamic_cast<SimulatedParallelPort*>(io_)) {
         simulated_ = &port->Board();
         simulatedBase_ = port->Base();
-    } else if (auto* board = dynamic_cast<SimulatedBoard*>(&io_)) {
+    } else if (auto* board = dynamic_cast<SimulatedBoard*>(io_)) {
         simulated_ = board;
         simulatedBase_ = board->DataPort();
     }
-    ppdev_ = dynamic_cast<PpdevPort*>(&io_);
+    ppdev_ = dynamic_cast<PpdevPort*>(io_);
+    adapter_ = dynamic_cast<FtdiAdapterPort*>(io_);
+}
+
+void Board::Retarget(const BoardRequest& request) {
+    std::unique_ptr<PortIo> io = BackendFor(request);
+    // The new backend is in place before the old one (and the port or the
+    // adapter it holds) goes.
+    PortIo& backend = *io;
+    Attach(backend);
+    owned_ = std::move(io);
+    request_ = request;
+}
+
+std::string Board::AdapterUrl() const {
+    return adapter_ != nullptr ? adapter_->Url() : std::string();
+}
+
+int Board::LastUsbWrites() const {
+    return adapter_ != nullptr ? adapter_->LastUsbWrites() : 0;
+}
+
+bool Board::Adapters(std::vector<ListedAdapter>& adapters, std::string& failure) {
+    adapters.clear();
+    FtdiAdapterPort lister("ftdi://");
+    std::vector<FtdiAdapterInfo> found;
+    if (!lister.ListAdapters(true, found)) {
+        failure = lister.ListFailure();
+        return false;
+    }
+    for (const FtdiAdapterInfo& info : found) {
+        ListedAdapter adapter;
+        adapter.url = FtdiUrlOf(info.vendor, info.product, info.serial);
+        adapter.chip = FtdiChipName(info.product);
+        adapter.serial = info.serial;
+        adapter.description = info.description;
+        adapter.bus = info.bus;
+        adapter.address = info.address;
+        adapter.usable = info.status == FtdiStatus::Ok;
+        switch (info.status) {
+        case FtdiStatus::Ok:
+            break;
+        case FtdiStatus::NoPermission:
+            adapter.problem = PortProblem::NoPermission;
+            adapter.reason = "this user may not open it (see the udev rule in the README)";
+            break;
+        case FtdiStatus::Busy:
+            adapter.problem = PortProblem::Busy;
+            adapter.reason = "another program holds it";
+            break;
+        case FtdiStatus::NoDevice:
+            adapter.problem = PortProblem::NoDevice;
+            adapter.reason = "it went away while it was tried";
+            break;
+        case FtdiStatus::Failed:
+            adapter.problem = PortProblem::Other;
+            adapter.reason = info.reason;
+            break;
+        }
+        adapters.push_back(adapter);
+    }
+    return true;
 }
 
 Board::~Board() = default;
@@ -73,8 +160,7 @@ LoadOutcome Board::Load(int32_t port, InterfaceClass interfaceClass, ControlWord
     // every try is shown once.
     const PortAccess::Operation operation(*access_);
     if (interfaceClass == InterfaceClass::Parallel) {
-        const uint8_t lines = SendParallelWord(*access_, port, word);
-        outcome.latched = ParallelLatchPulse(*access_, port, lines);
+        outcome.latched = SendParallelTransfer(*access_, port, word);
     } else {
         outcome.latched = SendSerialWord(*access_, port, word, static_cast<int16_t>(le));
     }
@@ -144,6 +230,10 @@ std::vector<ListedPort> Board::Ports() const {
         ports.push_back(port);
     }
     return ports;
+}
+
+int32_t Board::DefaultBase(Transport transport) {
+    return transport == Transport::ParallelPort ? 0 : kSimulatedBoardBase;
 }
 
 int32_t Board::SimulatedBase() {

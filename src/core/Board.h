@@ -17,6 +17,7 @@
 #include "core/Catalogue.h"
 #include "core/ControlWord.h"
 
+class FtdiAdapterPort;
 class PortAccess;
 class PortIo;
 class PpdevPort;
@@ -25,6 +26,7 @@ class SimulatedBoard;
 enum class Transport {
     ParallelPort, // the kernel's parallel ports, through ppdev
     Simulated,    // the simulated board: no hardware, no /dev, no root
+    FtdiAdapter,  // an FTDI USB adapter in bit-bang mode, its pins as D0 to D7
 };
 
 struct BoardRequest {
@@ -32,7 +34,15 @@ struct BoardRequest {
     // Where the kernel lists its parallel ports and keeps their device nodes.
     std::string parportRoot = "/proc/sys/dev/parport";
     std::string deviceDir = "/dev";
+    // The adapter's ftdi:// address, for Transport::FtdiAdapter.
+    std::string adapterUrl;
 };
+
+// Empty when `url` is an FTDI adapter address the program can use, else what
+// is wrong with it, for the user.
+std::string AdapterUrlProblem(const std::string& url);
+// Whether `text` is meant as an adapter address (it starts with ftdi://).
+bool LooksLikeAdapterUrl(const std::string& text);
 
 // What the simulated board's devices hold, as its logic saw the data lines.
 struct BoardState {
@@ -50,6 +60,19 @@ struct BoardState {
 struct LoadOutcome {
     bool latched = false;  // the device got its latch pulse
     bool verified = false; // every write of the transfer read back what was written
+};
+
+// One FTDI adapter on the USB, tried as a Load would open it.
+struct ListedAdapter {
+    std::string url;    // its address, by serial number where it has one
+    std::string chip;   // "FT232H"; empty for a chip the program does not know
+    std::string serial; // empty when it has none
+    std::string description;
+    int bus = 0;        // where it is plugged in
+    int address = 0;
+    bool usable = false;
+    PortProblem problem = PortProblem::None;
+    std::string reason;
 };
 
 // One port the kernel lists, tried as a Load would open it.
@@ -104,6 +127,24 @@ public:
     // board: its one port, usable).
     std::vector<ListedPort> Ports() const;
 
+    // The FTDI adapters on the USB, each opened and closed again as a Load
+    // would open it. False, with `failure`, when the USB could not be searched.
+    static bool Adapters(std::vector<ListedAdapter>& adapters, std::string& failure);
+
+    // Drives the board through another transport from now on (a server told
+    // to use an adapter); what the old one held is let go.
+    void Retarget(const BoardRequest& request);
+    const BoardRequest& Request() const { return request_; }
+    // The adapter's address when the board is driven through one, else empty.
+    std::string AdapterUrl() const;
+    // USB bulk writes of the last Load through an adapter; 0 otherwise.
+    int LastUsbWrites() const;
+
+    // The address a board on `transport` is driven at when nothing names one:
+    // the simulated board's base, the usual first printer port for an
+    // adapter (which answers at any address), 0 (none) for the kernel's ports.
+    static int32_t DefaultBase(Transport transport);
+
     // Where the simulated board answers when it is opened with Open.
     static int32_t SimulatedBase();
     bool Simulated() const { return simulated_ != nullptr; }
@@ -122,12 +163,16 @@ private:
     friend SimulatedBoard* SimulatedBoardOf(Board& board);
 
     Board(std::unique_ptr<PortIo> owned, PortIo& io, UserNotifier& notifier);
+    static std::unique_ptr<PortIo> BackendFor(const BoardRequest& request);
+    void Attach(PortIo& io);
 
     std::unique_ptr<PortIo> owned_;
-    PortIo& io_;
+    PortIo* io_;
+    UserNotifier& notifier_;
     std::unique_ptr<PortAccess> access_;
     SimulatedBoard* simulated_ = nullptr;
     int32_t simulatedBase_ = 0;
     PpdevPort* ppdev_ = nullptr;
+    FtdiAdapterPort* adapter_ = nullptr;
     BoardRequest request_;
 };

@@ -24,7 +24,8 @@ PortChoice FromText(const QString& text, bool fromFile) {
 
 } // namespace
 
-PortChoice ChoosePort(const std::optional<QString>& given, bool simulate, const QString& dir) {
+PortChoice ChoosePort(const std::optional<QString>& given, Transport transport, const QString& dir) {
+    const bool simulate = transport == Transport::Simulated;
     if (given) {
         PortChoice choice = FromText(*given, false);
         if (simulate && choice.outcome == PortChoice::Outcome::Port &&
@@ -36,7 +37,7 @@ PortChoice ChoosePort(const std::optional<QString>& given, bool simulate, const 
     PortChoice choice;
     if (simulate) {
         choice.outcome = PortChoice::Outcome::Port;
-        choice.port = Board::SimulatedBase();
+        choice.port = Board::DefaultBase(transport);
         return choice;
     }
     const AddressFileContent file = ReadAddressFile(dir);
@@ -50,6 +51,10 @@ PortChoice ChoosePort(const std::optional<QString>& given, bool simulate, const 
     case AddressFileContent::Kind::Empty:
     case AddressFileContent::Kind::Missing:
         break;
+    }
+    if (Board::DefaultBase(transport) != 0) {
+        choice.outcome = PortChoice::Outcome::Port;
+        choice.port = Board::DefaultBase(transport);
     }
     return choice;
 }

@@ -1,12 +1,15 @@
 #pragma once
 // Which port a command drives: the address given with the command, else the
 // one in the address file "IOaddress.001" of the current folder, else none;
-// with the simulated board, its own base. The rule every command-line
+// with the simulated board, its own base; through an adapter, which answers at
+// any address, the board's usual base when nothing else names one. The rule every command-line
 // subcommand follows; what the outcome means to the user is the front end's.
 
 #include <QString>
 #include <cstdint>
 #include <optional>
+
+enum class Transport;
 
 struct PortChoice {
     enum class Outcome {
@@ -25,8 +28,8 @@ struct PortChoice {
     bool fromFile = false;
 };
 
-// `given`: the address the user gave (--port), if any. `simulate`: the
-// simulated board is driven. The address file is read from `dir` (by default
-// the current folder) only when no address was given and nothing is simulated.
-PortChoice ChoosePort(const std::optional<QString>& given, bool simulate,
+// `given`: the address the user gave (--port), if any, for the board on
+// `transport`. The address file is read from `dir` (by default the current
+// folder) only when no address was given and nothing is simulated.
+PortChoice ChoosePort(const std::optional<QString>& given, Transport transport,
                       const QString& dir = QString());

@@ -1,6 +1,7 @@
 // FtdiDevice over libftdi1.
 
 #include <libftdi1/ftdi.h>
+#include <libusb.h>
 
 #include <chrono>
 #include <iterator>
@@ -18,7 +19,7 @@ constexpr auto kReadWait = std::chrono::milliseconds(500);
 
 class FtdiLibDevice : public FtdiDevice {
 public:
-    FtdiLibDevice() : ctx_(ftdi_new()) {}
+    FtdiLibDevice() : ctx_(NewContext()) {}
     ~FtdiLibDevice() override {
         Close();
         if (ctx_) {
@@ -27,6 +28,24 @@ public:
     }
     FtdiLibDevice(const FtdiLibDevice&) = delete;
     FtdiLibDevice& operator=(const FtdiLibDevice&) = delete;
+
+    FtdiStatus List(bool probe, std::vector<FtdiAdapterInfo>& adapters) override {
+        adapters.clear();
+        if (!ctx_) {
+            error_ = "The USB library could not be started.";
+            return FtdiStatus::Failed;
+        }
+        ftdi_device_list* found = nullptr;
+        // Vendor and product 0: every product id of FTDI's own chips.
+        if (ftdi_usb_find_all(ctx_, &found, 0, 0) < 0) {
+            return Fail(FtdiStatus::Failed);
+        }
+        for (ftdi_device_list* entry = found; entry != nullptr; entry = entry->next) {
+            adapters.push_back(Describe(entry->dev, probe));
+        }
+        ftdi_list_free(&found);
+        return FtdiStatus::Ok;
+    }
 
     FtdiStatus Open(const FtdiAddress& address) override {
         if (!ctx_) {
@@ -106,6 +125,15 @@ public:
         return FtdiStatus::Ok;
     }
 
+    FtdiStatus ReadPins(uint8_t& pins) override {
+        unsigned char value = 0;
+        if (ftdi_read_pins(ctx_, &value) < 0) {
+            return AfterTransferFailure();
+        }
+        pins = value;
+        return FtdiStatus::Ok;
+    }
+
     FtdiStatus Purge() override {
         return ftdi_tcioflush(ctx_) < 0 ? AfterTransferFailure() : FtdiStatus::Ok;
     }
@@ -121,6 +149,59 @@ public:
     std::string ErrorText() const override { return error_; }
 
 private:
+    // The kernel's serial driver, when it holds the adapter, is detached at
+    // open and attached again at close, so the adapter is a serial port again
+    // for other programs afterwards.
+    static ftdi_context* NewContext() {
+        ftdi_context* ctx = ftdi_new();
+        if (ctx) {
+            ctx->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
+        }
+        return ctx;
+    }
+
+    FtdiAdapterInfo Describe(libusb_device* dev, bool probe) {
+        FtdiAdapterInfo info;
+        info.bus = libusb_get_bus_number(dev);
+        info.address = libusb_get_device_address(dev);
+        libusb_device_descriptor descriptor{};
+        if (libusb_get_device_descriptor(dev, &descriptor) == 0) {
+            info.vendor = descriptor.idVendor;
+            info.product = descriptor.idProduct;
+        }
+        char description[128] = {};
+        char serial[128] = {};
+        // Reading the strings opens the device: where this user may not, the
+        // adapter is listed without them.
+        const int strings = ftdi_usb_get_strings(ctx_, dev, nullptr, 0, description,
+                                                 sizeof description, serial, sizeof serial);
+        if (strings == 0) {
+            info.description = description;
+            info.serial = serial;
+        }
+        if (!probe) {
+            return info;
+        }
+        ftdi_context* trial = NewContext();
+        if (!trial) {
+            info.status = FtdiStatus::Failed;
+            info.reason = "The USB library could not be started.";
+            return info;
+        }
+        const int opened = ftdi_usb_open_dev(trial, dev);
+        if (opened == 0) {
+            ftdi_usb_close(trial);
+        } else {
+            // ftdi_usb_open_dev: -4 the device would not open, -5 not claimed.
+            info.status = opened == -4 ? FtdiStatus::NoPermission
+                          : opened == -5 ? FtdiStatus::Busy
+                                         : FtdiStatus::Failed;
+            info.reason = ftdi_get_error_string(trial);
+        }
+        ftdi_free(trial);
+        return info;
+    }
+
     // The open call's own codes: -3 no such device, -4 the USB device would
     // not open (on Linux nearly always its permissions), -5 it could not be
     // claimed (held by another program).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -81,6 +82,17 @@ const char kForm[] = " (write it as ftdi://ftdi:232h/1, ftdi://0403:6014/1 or ft
 std::string FtdiChipName(uint16_t product) {
     const Chip* chip = ChipByProduct(product);
     return chip ? chip->name : std::string();
+}
+
+std::string FtdiUrlOf(uint16_t vendor, uint16_t product, const std::string& serial) {
+    const Chip* chip = vendor == kFtdiVendorId ? ChipByProduct(product) : nullptr;
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "%04x:%04x", vendor, product);
+    std::string url = "ftdi://" + (chip ? std::string("ftdi:") + chip->urlName : std::string(ids));
+    if (!serial.empty()) {
+        url += ":" + serial;
+    }
+    return url + "/1";
 }
 
 FtdiUrlResult ParseFtdiUrl(const std::string& url) {

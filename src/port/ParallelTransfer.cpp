@@ -3,6 +3,7 @@
 #include "port/PinMap.h"
 #include "port/PortAccess.h"
 #include "port/PulseTiming.h"
+#include "port/TransferLines.h"
 #include "port/Transfers.h"
 
 namespace {
@@ -33,4 +34,11 @@ bool ParallelLatchPulse(PortAccess& module, int32_t port, uint8_t word) {
     module.WritePortVerified(port, lines);
     // A port that went away before D6 came down may leave the latch open.
     return !module.PortUnavailable(port);
+}
+
+bool SendParallelTransfer(PortAccess& module, int32_t port, uint8_t word) {
+    if (module.CarriesBatches()) {
+        return module.SendTransfer(port, ParallelTransferLines(word));
+    }
+    return ParallelLatchPulse(module, port, SendParallelWord(module, port, word));
 }

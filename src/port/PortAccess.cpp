@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "port/TransferLines.h"
+
 namespace {
 
 // Port numbers up to this value mean that no port is configured.
@@ -76,6 +78,32 @@ int16_t PortAccess::WritePortVerified(int32_t base, PortRegister reg, int16_t va
         lastWrite_.at = std::chrono::steady_clock::now();
     }
     return result;
+}
+
+bool PortAccess::SendTransfer(int32_t base, const TransferLines& lines) {
+    lastWrite_ = {};
+    if (!PortConfigured(base)) {
+        return false;
+    }
+    const Operation operation(*this);
+    if (!BaseUsable(base)) {
+        ++unverifiedWrites_;
+        return false;
+    }
+    const PortBatchOutcome outcome = io_.SendBatch(base, lines.body, lines.latch);
+    if (outcome.status == PortStatus::Unavailable) {
+        NoteUnavailable(base);
+        ++unverifiedWrites_;
+        return false;
+    }
+    lastWrite_ = {true, std::chrono::steady_clock::now()};
+    NoteWorked(base);
+    if (!outcome.latched) {
+        ++unverifiedWrites_;
+        notifier_.Beep();
+        return false;
+    }
+    return true;
 }
 
 int16_t PortAccess::ReadPortValue(int32_t base) {

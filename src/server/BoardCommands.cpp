@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "core/Board.h"
 #include "core/BoardReadout.h"
 #include "core/BoardSession.h"
 #include "core/ControlWord.h"
@@ -55,6 +56,10 @@ void BoardCommands::SetPort(CommandCall& call) {
         return;
     }
     QByteArray text = Unquote(call.unit.params[0]).value_or(call.unit.params[0]);
+    if (LooksLikeAdapterUrl(text.toStdString())) {
+        UseAdapter(call, text);
+        return;
+    }
     if (text.toUpper().startsWith("#H")) {
         text.remove(0, 2);
     }
@@ -64,13 +69,43 @@ void BoardCommands::SetPort(CommandCall& call) {
                   QStringLiteral("the port is a hexadecimal address such as 378"));
         return;
     }
+    if (board_.Request().transport == Transport::FtdiAdapter) {
+        // An address of a port again: the kernel's parallel ports from now on.
+        BoardRequest request = board_.Request();
+        request.transport = Transport::ParallelPort;
+        board_.Retarget(request);
+    }
     session_.SetPort(*port);
 }
 
-void BoardCommands::PortQuery(CommandCall& call) {
-    if (call.Expect(0, 0)) {
-        call.reply = HexReply(session_.Port());
+void BoardCommands::UseAdapter(CommandCall& call, const QByteArray& url) {
+    if (simulated_) {
+        call.Fail(kSettingsConflict, QStringLiteral("the simulated board takes no adapter"));
+        return;
     }
+    const std::string problem = AdapterUrlProblem(url.toStdString());
+    if (!problem.empty()) {
+        call.Fail(kIllegalParameterValue, QString::fromStdString(problem));
+        return;
+    }
+    BoardRequest request = board_.Request();
+    request.transport = Transport::FtdiAdapter;
+    request.adapterUrl = url.toStdString();
+    board_.Retarget(request);
+    // The adapter answers at any address; one that sets no port gets the
+    // board's usual one.
+    if (!Board::PortConfigured(session_.Port())) {
+        session_.SetPort(Board::DefaultBase(Transport::FtdiAdapter));
+    }
+}
+
+void BoardCommands::PortQuery(CommandCall& call) {
+    if (!call.Expect(0, 0)) {
+        return;
+    }
+    const std::string adapter = board_.AdapterUrl();
+    call.reply = adapter.empty() ? HexReply(session_.Port())
+                                 : '"' + QByteArray::fromStdString(adapter) + '"';
 }
 
 // MODel and LE

@@ -2,6 +2,8 @@
 // The commands of the board: SYSTem:PORT, MODel, LE, ATTenuation, STEP:WORD
 // and, on the simulated board, BOARD:LATChed?.
 
+#include <QByteArray>
+
 class Board;
 class BoardSession;
 class CommandTable;
@@ -18,6 +20,8 @@ public:
 private:
     void SetPort(CommandCall& call);
     void PortQuery(CommandCall& call);
+    // SYSTem:PORT "ftdi://...": the board through that adapter from now on.
+    void UseAdapter(CommandCall& call, const QByteArray& url);
     void SetModel(CommandCall& call);
     void ModelQuery(CommandCall& call);
     void ModelCatalogue(CommandCall& call);

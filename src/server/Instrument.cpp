@@ -117,6 +117,9 @@ bool Instrument::LoadReported(ControlWord word, ClientStatus* client) {
     const BoardSession::Result result = session_.LoadWord(word);
     const std::vector<std::string> messages = notifier_.Take();
     board_.ForgetSimulatedAccesses(); // nobody reads it here; it would only grow
+    if (result.outcome.latched) {
+        emit Loaded();
+    }
     const auto report = [this, client](int code, const std::string& detail) {
         if (client != nullptr) {
             client->Report(code, QString::fromStdString(detail));

@@ -87,6 +87,11 @@ public:
     // The word that makes `db` on the selected model.
     std::optional<ControlWord> WordFor(CommandCall& call, double db);
 
+signals:
+    // After every Load that the device latched, a sweep's steps too: the
+    // session holds the word by then.
+    void Loaded();
+
 private:
     // Every command of the subsystems, in one table.
     CommandTable AllCommands();

@@ -14,6 +14,7 @@
 #include "core/TerminationSignals.h"
 #include "core/Version.h"
 #include "server/Instrument.h"
+#include "server/PowerUp.h"
 #include "server/ScpiServer.h"
 
 namespace {
@@ -47,9 +48,11 @@ void AnnounceListening(const ServeSettings& settings, quint16 tcpPort) {
     const QString shownHost = address.protocol() == QAbstractSocket::IPv6Protocol
                                   ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
                                   : address.toString();
+    const QString board = settings.simulate           ? QStringLiteral("simulated board")
+                          : settings.adapter.isEmpty() ? QStringLiteral("parallel port")
+                                                       : QStringLiteral("FTDI adapter ") + settings.adapter;
     std::fprintf(stderr, "dsactl serve: listening on %s:%u, %s at %s\n", qPrintable(shownHost),
-                 static_cast<unsigned>(tcpPort),
-                 settings.simulate ? "simulated board" : "parallel port",
+                 static_cast<unsigned>(tcpPort), qPrintable(board),
                  qPrintable(HexAddressText(settings.port)));
     std::fflush(stderr);
 }
@@ -81,8 +84,11 @@ int RunServe(const ServeSettings& settings) {
     QObject::connect(&stopSignals, &TerminationSignals::Received, [] { QCoreApplication::quit(); });
     const std::atomic<bool>& stop = stopSignals.StopRequested();
     CollectingNotifier notifier;
-    BoardRequest request;
-    request.transport = settings.simulate ? Transport::Simulated : Transport::ParallelPort;
+    BoardRequest request = settings.board;
+    request.transport = settings.simulate           ? Transport::Simulated
+                        : settings.adapter.isEmpty() ? Transport::ParallelPort
+                                                     : Transport::FtdiAdapter;
+    request.adapterUrl = settings.adapter.toStdString();
     const std::unique_ptr<Board> board = Board::Open(request, notifier);
     Instrument::Options options;
     options.nearest = settings.nearest;
@@ -102,6 +108,10 @@ int RunServe(const ServeSettings& settings) {
         return ListenFailureStatus(kind);
     }
     AnnounceListening(settings, server.Port());
+    // Before the event loop, so that no client comes in between; its
+    // destructor writes the state a sweep held back, after --on-exit.
+    PowerUp powerUp(settings.powerUp, instrument, ServeStatePath(board->Simulated()));
+    powerUp.Run();
 
     if (!stop.load()) {
         QCoreApplication::exec();

@@ -1,9 +1,11 @@
 #pragma once
 // Start-up of digital-step-attenuator from its command line: the options, and
 // the program they make (port backend, main window, and with --simulate the
-// simulated board and its Test board window). Without options the program is
+// simulated board and its Test board window, with --adapter an FTDI adapter in
+// place of the parallel port). Without options the program is
 // the designed window on the ppdev port and nothing else.
 
+#include <QString>
 #include <QStringList>
 #include <memory>
 
@@ -15,6 +17,9 @@ class TestBoardWindow;
 struct StartOptions {
     // The simulated board instead of ppdev: no hardware, no /dev, no root.
     bool simulate = false;
+    // An FTDI adapter's ftdi:// address: the adapter instead of ppdev, at
+    // whatever address the box holds. Empty for none.
+    QString adapter;
 };
 
 // The command line read, before any window system is needed: --help and

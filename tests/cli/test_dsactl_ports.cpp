@@ -107,11 +107,16 @@ private slots:
         const DsactlResult text = RunDsactl({"ports"}, options_);
         QCOMPARE(text.status, 0);
         const QStringList lines = text.OutLines();
-        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.size(), 4);
         QVERIFY(lines[1].startsWith(QLatin1String("378 ")));
         QVERIFY2(lines[1].contains(QLatin1String("no: ")) && lines[1].contains("lp group"),
                  qPrintable(lines[1]));
         QVERIFY(lines[2].startsWith(QLatin1String("278 ")));
+        // No adapter on this machine's USB, or no USB to search.
+        QVERIFY2(lines[3].startsWith(QLatin1String("FTDI adapters: ")), qPrintable(lines[3]));
+        const QJsonObject object = QJsonDocument::fromJson(json.out).object();
+        QVERIFY(object.value("adapters").isArray());
+        QVERIFY(object.value("adapters_error").isNull() || object.value("adapters_error").isString());
     }
 
     void noPortsListed() {

@@ -74,6 +74,12 @@ private slots:
             "no port given and no IOaddress.001 in this folder");
         row("simulated board elsewhere", {sim, "set", "--model", "5", "--db", "7", "--port", "278"},
             69, "the simulated board answers at 378, not at 278");
+        row("adapter and simulated board", {sim, "--adapter", "ftdi://ftdi:232h/1", "set", "--model",
+            "5", "--db", "7"}, 64, "give --adapter or --simulate, not both");
+        row("adapter address not one", {"set", "--adapter", "ftdi://xyz/1", "--model", "5", "--db",
+            "7"}, 64, "--adapter: \"ftdi://xyz/1\" is no usable FTDI adapter address: the vendor");
+        row("adapter interface past A", {"--adapter", "ftdi://ftdi:232h/3", "set", "--model", "5",
+            "--db", "7"}, 64, "the FT232H has one interface");
         row("sweep bad dwell",
             {sim, "sweep", "--model", "5", "--from", "0", "--to", "3", "--step", "1", "--dwell",
              "soon"},

@@ -104,6 +104,23 @@ private slots:
         QVERIFY(ParseCommandLine({program, QStringLiteral("--version")})
                     .text.contains(QCoreApplication::applicationVersion()));
 
+        const CommandLine adapter =
+            ParseCommandLine({program, QStringLiteral("--adapter"), QStringLiteral("ftdi://ftdi:232h/1")});
+        QVERIFY(!adapter.exitNow && !adapter.options.simulate);
+        QCOMPARE(adapter.options.adapter, QStringLiteral("ftdi://ftdi:232h/1"));
+        // The simulated board needs no adapter: both together are refused.
+        const CommandLine both = ParseCommandLine({program, QStringLiteral("--simulate"),
+                                                   QStringLiteral("--adapter"),
+                                                   QStringLiteral("ftdi://ftdi:232h/1")});
+        QVERIFY(both.exitNow && both.isError && both.exitCode == 1);
+        QVERIFY2(both.text.contains(QStringLiteral("give --adapter or --simulate, not both")),
+                 qPrintable(both.text));
+        const CommandLine badUrl = ParseCommandLine(
+            {program, QStringLiteral("--adapter"), QStringLiteral("usb://232h")});
+        QVERIFY(badUrl.exitNow && badUrl.isError && badUrl.exitCode == 1);
+        QVERIFY2(badUrl.text.contains(QStringLiteral("does not start with ftdi://")),
+                 qPrintable(badUrl.text));
+
         for (const QString& bad : {QStringLiteral("--simulte"), QStringLiteral("378")}) {
             const CommandLine wrong = ParseCommandLine({program, bad});
             QVERIFY2(wrong.exitNow && wrong.isError && wrong.exitCode == 1, qPrintable(bad));
@@ -119,6 +136,26 @@ private slots:
         QVERIFY(TestBoardWindows().isEmpty());
         QCOMPARE(run.Form().windowTitle(), kMainTitle);
         QVERIFY(run.Form().findChild<QObject*>(QStringLiteral("BoardLamp(0)")) == nullptr);
+    }
+
+    // With the simulated board (or an adapter) and no address file, the box
+    // starts at the address the board answers at; a file still wins.
+    void startsAtTheBoardsAddress_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("address");
+        QTest::newRow("no address file") << QString() << "378" << 0x378;
+        QTest::newRow("a file that sets no port") << "0" << "0" << 0;
+    }
+    void startsAtTheBoardsAddress() {
+        QFETCH(QString, file);
+        QFETCH(QString, box);
+        QFETCH(int, address);
+        QFile::remove(QStringLiteral("IOaddress.001"));
+        StartedProgram run(true, file);
+        QVERIFY(run.started);
+        QCOMPARE(run.Form().AddText->text(), box);
+        QCOMPARE(run.Form().PortAddress, address);
     }
 
     void theTestBoardWindowAndItsNames() {

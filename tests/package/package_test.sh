@@ -3,8 +3,9 @@
 # of its own, without sanitizers), lists its files, checks the desktop entry,
 # the metainfo, the manual pages, the systemd unit and lintian, installs it with
 # dpkg into a throw-away root, runs both programs from the installed files
-# (the window on a virtual display, also started through its desktop entry),
-# and removes it again with dpkg -r, which must leave no file behind.
+# (the window on a virtual display, also started through its desktop entry)
+# and the Python driver against the installed server, and removes it again
+# with dpkg -r, which must leave no file behind.
 # Every check runs; the test fails if any failed.
 set -uo pipefail
 src=${1:?usage: package_test.sh SOURCE_DIR WORK_DIR}
@@ -86,9 +87,13 @@ expected=(
     /usr/share/doc/$package/changelog.Debian.gz
     /usr/lib/modules-load.d/$package.conf
     /usr/lib/systemd/system/dsactl-serve.service
+    /usr/lib/udev/rules.d/70-digital-step-attenuator-ftdi.rules
 )
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/$package.png")
+done
+for module in "$src"/python/dsa_attenuator/*.py; do
+    expected+=("/usr/lib/python3/dist-packages/dsa_attenuator/$(basename "$module")")
 done
 for path in "${expected[@]}"; do
     check "installs $path" grep -qx "$path" <<<"$paths"
@@ -98,6 +103,14 @@ check "one desktop entry and one metainfo file" bash -c '
     [ "$(grep -c "^/usr/share/metainfo/.*\.metainfo\.xml$" <<<"$1")" -eq 1 ]' _ "$paths"
 check "every entry is owned by root, folders are 0755" bash -c '
     ! awk "\$2 != \"root/root\" || (\$1 ~ /^d/ && \$1 != \"drwxr-xr-x\")" "$1" | grep .' _ "$work/contents.txt"
+check "no byte code: Python makes its own" bash -c '! grep -E "__pycache__|\.pyc$" <<<"$1"' _ "$paths"
+check "recommends what the Python driver needs (python3-pymeasure, python3-pyvisa-py)" bash -c '
+    r=$(dpkg-deb -f "$1" Recommends | tr "," "\n" | sed "s/ //g")
+    grep -qx python3-pymeasure <<<"$r" && grep -qx python3-pyvisa-py <<<"$r"' _ "$deb"
+check "one maintainer script, the prerm, executable" bash -c '
+    [ "$(dpkg-deb --ctrl-tarfile "$1" | tar -t | grep -v "^\./$" | sort | tr "\n" " ")" = \
+        "./control ./md5sums ./prerm " ] &&
+    dpkg-deb --ctrl-tarfile "$1" | tar -tv ./prerm | grep -q "^-rwxr-xr-x"' _ "$deb"
 check "nothing in /etc: the server's unit is not enabled" bash -c '! grep -q "^/etc" <<<"$1"' _ "$paths"
 
 # --- The files, as extracted ---------------------------------------------------
@@ -143,7 +156,7 @@ done
 dsactl_page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$tree/usr/share/man/man1/dsactl.1.gz" 2>/dev/null | col -b)
 for word in models ports set sweep hop serve --version --simulate --json --model --db \
     --steps --word --le --port --nearest --dry-run --from --to --step --dwell --repeat \
-    --forever --on-stop --list --listen; do
+    --forever --on-stop --list --listen --power-up; do
     check "man dsactl documents $word" grep -qe "^ *$word\b\|[[(| ]$word\b" <<<"$dsactl_page"
 done
 exit_section=$(sed -n '/^EXIT STATUS/,/^[A-Z]/p' <<<"$dsactl_page")
@@ -155,6 +168,13 @@ check "the page of the window documents --simulate and IOaddress.001" bash -c '
     grep -q -- "--simulate" <<<"$p" && grep -q "IOaddress.001" <<<"$p"' _ \
     "$tree/usr/share/man/man1/digital-step-attenuator.1.gz"
 
+check "the udev rule gives the user at the seat the FTDI adapters, and nothing else" bash -c '
+    rules=$(grep -v "^#" "$1" | grep -v "^$")
+    [ "$(wc -l <<<"$rules")" -eq 1 ] && grep -q "ATTR{idVendor}==\"0403\"" <<<"$rules" &&
+        grep -q "TAG+=\"uaccess\"" <<<"$rules" && ! grep -q "MODE=" <<<"$rules"' _ \
+    "$tree/usr/lib/udev/rules.d/70-digital-step-attenuator-ftdi.rules"
+check "the package depends on the libftdi1 runtime" \
+    bash -c 'dpkg-deb -f "$1" Depends | grep -q "libftdi1-2"' _ "$deb"
 check "modules-load.d loads parport_pc and ppdev" bash -c '
     [ "$(grep -v "^#" "$1" | grep -v "^$" | tr "\n" " ")" = "parport_pc ppdev " ]' _ \
     "$tree/usr/lib/modules-load.d/$package.conf"
@@ -212,7 +232,7 @@ needs() {
         done
 }
 declare -A in_root=()
-todo=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/|.*//; s/(.*)//; s/ //g')
+todo=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/|.*//; s/(.*)//; s/:any//; s/ //g')
 while [ -n "$todo" ]; do
     next=
     for dep in $todo; do
@@ -248,6 +268,34 @@ check "installed dsactl --version" bash -c '
 check "installed dsactl --simulate set --model 1 --db 3" bash -c '
     cd "$1" && out=$("$2/dsactl" --simulate set --model 1 --db 3) && echo "$out" && grep -q "3" <<<"$out"' _ \
     "$run" "$bin"
+
+# The Python driver from the root, with this machine's PyMeasure and PyVISA
+# (as the programs run against its libraries), against the installed server.
+# Bytecode is written beside the modules as on a real install run as root, for
+# the prerm to remove.
+site="$root/usr/lib/python3/dist-packages"
+check "the installed Python driver imports with /usr/bin/python3" \
+    env -u PYTHONDONTWRITEBYTECODE -u PYTHONPYCACHEPREFIX PYTHONPATH="$site" /usr/bin/python3 -W ignore -c '
+import sys, dsa_attenuator
+assert dsa_attenuator.__file__.startswith(sys.argv[1] + "/"), dsa_attenuator.__file__' "$site"
+check "the installed driver sets 7 dB on LE3 through the installed dsactl serve --simulate" \
+    timeout 60 env PYTHONPATH="$site" /usr/bin/python3 -W ignore -c '
+import re, subprocess, sys
+from dsa_attenuator import DsaAttenuator, resource_name
+server = subprocess.Popen([sys.argv[1], "serve", "--simulate", "--listen", "127.0.0.1:0"],
+                          stderr=subprocess.PIPE, text=True)
+try:
+    line = server.stderr.readline()
+    att = DsaAttenuator(resource_name(port=int(re.search(r":(\d+), ", line).group(1))))
+    att.model = 5
+    att.line(3).attenuation = 7
+    print(att.id, att.line(3).latched)
+    assert att.line(3).latched == (7, 14)
+finally:
+    server.terminate()
+    server.wait()' "$bin/dsactl"
+check "importing the driver left byte code beside it, for the prerm" \
+    test -d "$site/dsa_attenuator/__pycache__"
 
 if start_xvfb "$display_dir"; then
     (cd "$run" && exec env -u QT_PLUGIN_PATH -u QT_QPA_PLATFORM_PLUGIN_PATH DISPLAY="$XVFB_DISPLAY" \
@@ -287,7 +335,8 @@ fi
 
 # --- Remove ----------------------------------------------------------------------
 rm -f "$bin/qt.conf"
-check "dpkg -r removes it" dpkg --root="$root" -r "$package"
+# The prerm runs outside the root, which holds no shell, with DPKG_ROOT set.
+check "dpkg -r removes it" dpkg --root="$root" --force-script-chrootless -r "$package"
 check "dpkg no longer knows it as installed" bash -c \
     '! dpkg-query --admindir="$1" -W -f="\${db:Status-Abbrev}" '"$package"' 2>/dev/null | grep -q "^[ir]"' _ "$admin"
 # No file is left but the plugins of the other packages; a folder may stay only

@@ -8,7 +8,9 @@ Each test starts its own server on a free port and stops it with SIGTERM,
 checking that it exits with status 0."""
 
 import os
+import json
 import re
+import shutil
 import signal
 import socket
 import subprocess
@@ -27,12 +29,13 @@ DSACTL = None
 
 
 class ServerTestCase(unittest.TestCase):
-    # Options of `dsactl serve` beyond these.
+    # The board behind the server, and options of `dsactl serve` beyond these.
+    BOARD = ["--simulate"]
     OPTIONS = []
 
     def setUp(self):
         self.server = subprocess.Popen(
-            [DSACTL, "serve", "--simulate", "--listen", "127.0.0.1:0", *self.OPTIONS],
+            [DSACTL, "serve", *self.BOARD, "--listen", "127.0.0.1:0", *self.OPTIONS],
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
             env=self.server_environment())
         line = self.server.stderr.readline()
@@ -422,6 +425,39 @@ class Clients(ServerTestCase):
             self.assertEqual(received, b"2,4;2\n")
             sock.close()
 
+class Adapter(ServerTestCase):
+    """SYSTem:PORT with an FTDI adapter's address; no adapter is plugged in here."""
+    BOARD = ["--port", "378"]
+
+    def test_the_port_becomes_an_adapter_and_back(self):
+        inst = self.open()
+        inst.write('SYST:PORT "ftdi://xyz/1"')
+        entry = inst.query("SYST:ERR?")
+        self.assertTrue(entry.startswith('-224,"Illegal parameter value;\'ftdi://xyz/1\' is no '
+                                         'usable FTDI adapter address'), entry)
+        inst.write('SYST:PORT "ftdi://ftdi:232h:NOSUCH/1"')
+        self.assertNoError(inst)
+        self.assertEqual(inst.query("SYST:PORT?"), '"ftdi://ftdi:232h:NOSUCH/1"')
+        # The Load reaches for the adapter, which is not there.
+        inst.write("MOD 5;ATT 7")
+        entry = inst.query("SYST:ERR?")
+        self.assertTrue(entry.startswith("201,"), entry)
+        self.assertIn("ftdi://ftdi:232h:NOSUCH/1", entry)
+        inst.write("SYST:PORT 278")
+        self.assertEqual(inst.query("SYST:PORT?"), "278")
+        self.assertNoError(inst)
+
+
+class AdapterOnTheSimulatedBoard(ServerTestCase):
+    def test_refused(self):
+        inst = self.open()
+        inst.write('SYST:PORT "ftdi://ftdi:232h/1"')
+        entry = inst.query("SYST:ERR?")
+        self.assertTrue(entry.startswith('-221,"Settings conflict;the simulated board takes no '
+                                         'adapter'), entry)
+        self.assertEqual(inst.query("SYST:PORT?"), "378")
+
+
 class OnExit(ServerTestCase):
     OPTIONS = ["--on-exit", "MOD 5;LE 3;ATT 31.5;BOARD:LATC? 3;LE 9"]
 
@@ -440,6 +476,181 @@ class OnExit(ServerTestCase):
         self.assertEqual(lines[-1], "dsactl serve: stopped")
 
 
+class StateHome(ServerTestCase):
+    """A server with --power-up last and a state folder of its own, which a
+    test stops and starts again."""
+    OPTIONS = ["--power-up", "last"]
+
+    def setUp(self):
+        if not hasattr(self, "state_home"):
+            self.state_home = tempfile.mkdtemp()
+            self.addCleanup(shutil.rmtree, self.state_home)
+            self.state_file = os.path.join(self.state_home, "dsactl", "serve-state-simulated.json")
+        super().setUp()
+
+    def server_environment(self):
+        environment = dict(os.environ)
+        environment.pop("STATE_DIRECTORY", None)
+        environment["XDG_STATE_HOME"] = self.state_home
+        return environment
+
+    def stop(self):
+        """Stops the server with SIGTERM; returns what it said on standard error."""
+        for session in self.sessions:
+            session.close()
+        self.manager.close()
+        self.server.send_signal(signal.SIGTERM)
+        try:
+            _, rest = self.server.communicate(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.server.kill()
+            self.server.communicate()
+            self.fail("the server did not stop on SIGTERM")
+        self.assertEqual(self.server.returncode, 0, rest)
+        return rest
+
+
+class PowerUpLast(StateHome):
+    def test_a_restarted_server_loads_every_line_back(self):
+        inst = self.open()
+        inst.write("MOD 5;LE 3;ATT 7;LE 6;ATT 31.5;MOD 1;LE 2;ATT 4")
+        self.assertEqual(inst.query("BOARD:LATC? 2"), "4,8")
+        self.assertIn("power-up: no saved state in %s yet" % self.state_file, self.stop())
+        with open(self.state_file) as file:
+            saved = json.load(file)
+        self.assertEqual((saved["format"], saved["model"], saved["le"]), (1, "VK58-Q1-S1", 2))
+        self.setUp()
+        inst = self.open()
+        # A new simulated board: all it holds came from the state file.
+        self.assertEqual(inst.query("MOD 5;BOARD:LATC? 3;BOARD:LATC? 6;BOARD:LATC? 1"),
+                         "7,14;31.5,63;0,0")
+        inst.write("MOD 1")
+        self.assertEqual(inst.query("BOARD:LATC? 2;LE?"), "4,8;2")
+        self.assertNoError(inst)
+        lines = self.stop().splitlines()
+        self.assertIn("dsactl serve: power-up: loading the last state from " + self.state_file,
+                      lines)
+        self.assertIn('dsactl serve: power-up: MOD "VK58-Q5-S1";LE 3;STEP:WORD 14', lines)
+        self.assertIn('dsactl serve: power-up: MOD "VK58-Q1-S1";LE 2', lines)
+        self.assertFalse([line for line in lines if "error" in line], lines)
+
+    def test_a_damaged_file_is_survived_and_loads_nothing(self):
+        self.stop()
+        os.makedirs(os.path.dirname(self.state_file), exist_ok=True)
+        damaged = b'{"format": 1, "model": "VK58-Q5-S1", "le": 3, "lines": [{"le": 3, "mo'
+        with open(self.state_file, "wb") as file:
+            file.write(damaged)
+        self.setUp()
+        inst = self.open()
+        self.assertEqual(inst.query("MOD?;LE?"), '0,"";1')
+        self.assertEqual(inst.query("MOD 5;BOARD:LATC? 3"), "0,0")
+        with open(self.state_file, "rb") as file:
+            self.assertEqual(file.read(), damaged)
+        # The next Load replaces it.
+        inst.write("ATT 2")
+        self.assertNoError(inst)
+        rest = self.stop()
+        self.assertRegex(rest, r"power-up: ignoring %s: not JSON .*; loading nothing"
+                         % re.escape(self.state_file))
+        with open(self.state_file) as file:
+            self.assertEqual(json.load(file)["lines"], [{"le": 1, "model": "VK58-Q5-S1",
+                                                         "word": 4}])
+
+
+class PowerUpOnPort(StateHome):
+    """--power-up last on a parallel port that the ppdev emulation library
+    makes of a plain file in a prepared /dev: what the restarted server puts on
+    the port's data lines."""
+    BOARD = ["--port", "378"]
+
+    def setUp(self):
+        shim = os.environ.get("DSA_PPDEV_EMULATION_SHIM", "")
+        self.assertTrue(os.path.isfile(shim), "DSA_PPDEV_EMULATION_SHIM does not name the ppdev "
+                        "emulation library (build the target ppdev_emulation_shim): %r" % shim)
+        if not hasattr(self, "tree"):
+            self.tree = tempfile.mkdtemp()
+            self.addCleanup(shutil.rmtree, self.tree)
+            os.makedirs(os.path.join(self.tree, "proc", "parport0"))
+            os.makedirs(os.path.join(self.tree, "dev"))
+            with open(os.path.join(self.tree, "proc", "parport0", "base-addr"), "w") as file:
+                file.write("888\t-1\n")
+            self.node = os.path.join(self.tree, "dev", "parport0")
+            open(self.node, "w").close()
+            self.runs = 0
+        self.runs += 1
+        super().setUp()
+        self.state_file = os.path.join(self.state_home, "dsactl", "serve-state.json")
+
+    def server_environment(self):
+        environment = super().server_environment()
+        options = environment.get("ASAN_OPTIONS", "")
+        environment.update({
+            "DSACTL_TEST_PROC_PARPORT": os.path.join(self.tree, "proc"),
+            "DSACTL_TEST_DEV_DIR": os.path.join(self.tree, "dev"),
+            "LD_PRELOAD": os.environ["DSA_PPDEV_EMULATION_SHIM"],
+            # The emulation library comes ahead of AddressSanitizer's on purpose.
+            "ASAN_OPTIONS": (options + ":" if options else "") + "verify_asan_link_order=0",
+            "DSA_PPDEV_WRITE_LOG": self.written_path(self.runs)})
+        return environment
+
+    def written_path(self, run):
+        return os.path.join(self.tree, "written-%d" % run)
+
+    def written(self, run):
+        """The bytes that run put on the data lines."""
+        if not os.path.exists(self.written_path(run)):
+            return []
+        with open(self.written_path(run)) as file:
+            return [int(line) for line in file]
+
+    def test_a_restarted_server_loads_every_line_back(self):
+        inst = self.open()
+        inst.write("MOD 5;LE 3;ATT 7;LE 6;ATT 31.5")
+        self.assertNoError(inst)
+        self.stop()
+        loaded = self.written(1)
+        # Each Load ends with its LE line's pulse: LE3 is D4, LE6 is D7.
+        self.assertEqual([byte & 0xFC for byte in loaded if byte & 0xFC], [0x10, 0x80])
+        self.setUp()
+        self.assertEqual(self.open().query("MOD?;LE?;ATT?"), '5,"VK58-Q5-S1";6;31.5')
+        rest = self.stop()
+        self.assertEqual(self.written(2), loaded, rest)
+        self.assertIn('dsactl serve: power-up: MOD "VK58-Q5-S1";LE 6;STEP:WORD 63', rest)
+
+    def test_without_the_port_the_state_file_stays_as_it_was(self):
+        self.assertEqual(self.open().query("MOD 5;LE 2;ATT 1;*OPC?"), "1")
+        self.stop()
+        with open(self.state_file, "rb") as file:
+            saved = file.read()
+        os.remove(self.node)
+        self.setUp()
+        inst = self.open()
+        self.assertEqual(inst.query("MOD?;LE?"), '5,"VK58-Q5-S1";2')
+        inst.write("MOD 1")
+        rest = self.stop()
+        self.assertIn("power-up: the port cannot be used now", rest)
+        self.assertIn("1 error(s); serving all the same", rest)
+        with open(self.state_file, "rb") as file:
+            self.assertEqual(file.read(), saved)
+
+
+class PowerUpFixed(ServerTestCase):
+    OPTIONS = ["--power-up", "MOD 5;LE 3;ATT 31.5;ATT?;LE 9"]
+
+    def test_it_runs_before_any_client_and_errors_do_not_stop_the_server(self):
+        inst = self.open()
+        self.assertEqual(inst.query("BOARD:LATC? 3;LE?"), "31.5,63;3")
+        # Its errors were reported on standard error, not queued for a client.
+        self.assertNoError(inst)
+        self.server.send_signal(signal.SIGTERM)
+        _, rest = self.server.communicate(timeout=10)
+        self.assertEqual(self.server.returncode, 0, rest)
+        self.assertEqual(rest.splitlines()[:3], [
+            "dsactl serve: power-up: MOD 5;LE 3;ATT 31.5;ATT?;LE 9 -> 31.5",
+            'dsactl serve: power-up: error -222,"Data out of range;LE lines are 1 to 6"',
+            "dsactl serve: power-up: 1 error(s); serving all the same"])
+
+
 class CommandLine(unittest.TestCase):
     def run_serve(self, *arguments):
         return subprocess.run([DSACTL, "serve", *arguments], capture_output=True, text=True,
@@ -452,7 +663,8 @@ class CommandLine(unittest.TestCase):
 
     def test_bad_usage(self):
         for arguments in (["--bogus"], ["--listen", "1.2.3"], ["--listen", "127.0.0.1:70000"],
-                          ["--port", "0x378"], ["extra"], ["--on-exit", ""]):
+                          ["--port", "0x378"], ["extra"], ["--on-exit", ""],
+                          ["--power-up", ""], ["--power-up", "MOD 5\nATT 3"]):
             with self.subTest(arguments=arguments):
                 done = self.run_serve(*arguments)
                 self.assertEqual(done.returncode, 64)

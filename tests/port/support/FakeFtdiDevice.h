@@ -11,7 +11,19 @@
 
 class FakeFtdiDevice : public FtdiDevice {
 public:
-    FtdiStatus Open(const FtdiAddress&) override { return openStatus; }
+    FtdiStatus List(bool, std::vector<FtdiAdapterInfo>& found) override {
+        // An unplugged adapter is not on the USB.
+        found = gone ? std::vector<FtdiAdapterInfo>() : adapters;
+        return listStatus;
+    }
+    FtdiStatus Open(const FtdiAddress& address) override {
+        opened.push_back(address);
+        return openStatus;
+    }
+    FtdiStatus ReadPins(uint8_t& value) override {
+        value = pins;
+        return gone ? FtdiStatus::NoDevice : FtdiStatus::Ok;
+    }
     FtdiStatus SetSyncBitBang() override { return FtdiStatus::Ok; }
     FtdiStatus SetBaudRate(int) override { return FtdiStatus::Ok; }
 
@@ -68,6 +80,11 @@ public:
     // What the pins show now; the board sees every value in `driven`.
     uint8_t pins = 0xFF;
     FtdiStatus openStatus = FtdiStatus::Ok;
+    FtdiStatus listStatus = FtdiStatus::Ok;
+    // What a listing of the USB finds: one FT232H unless the test says otherwise.
+    std::vector<FtdiAdapterInfo> adapters{{kFtdiVendorId, 0x6014, "FT5XYZ12", "UM232H", 1, 4,
+                                           FtdiStatus::Ok, ""}};
+    std::vector<FtdiAddress> opened;
     // The echo at index corruptEchoAt of each of the first corruptWrites
     // writes reads back with D0 flipped.
     int corruptWrites = 0;

@@ -18,9 +18,26 @@ enum class FtdiStatus {
     Failed,       // anything else; ErrorText says what
 };
 
+// One FTDI adapter on the USB, as a listing finds it.
+struct FtdiAdapterInfo {
+    uint16_t vendor = kFtdiVendorId;
+    uint16_t product = 0;
+    std::string serial;      // empty when the adapter has none
+    std::string description; // the adapter's product string
+    int bus = 0;             // where it is plugged in
+    int address = 0;
+    // Whether it opened when the listing tried it, and if not why.
+    FtdiStatus status = FtdiStatus::Ok;
+    std::string reason;
+};
+
 class FtdiDevice {
 public:
     virtual ~FtdiDevice() = default;
+
+    // Every FTDI adapter on the USB; with `probe` each is opened and closed
+    // again to learn whether this user may use it.
+    virtual FtdiStatus List(bool probe, std::vector<FtdiAdapterInfo>& adapters) = 0;
 
     // Opens the first adapter that matches `address`, on its interface.
     virtual FtdiStatus Open(const FtdiAddress& address) = 0;
@@ -36,6 +53,9 @@ public:
     // Reads up to `count` bytes into `bytes` (replacing its contents), waiting
     // a bounded time for them; fewer come back when the adapter sent fewer.
     virtual FtdiStatus Read(std::size_t count, std::vector<uint8_t>& bytes) = 0;
+
+    // The pins as they are now.
+    virtual FtdiStatus ReadPins(uint8_t& pins) = 0;
 
     // Drops what is waiting in the adapter's buffers, both ways.
     virtual FtdiStatus Purge() = 0;

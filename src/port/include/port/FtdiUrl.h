@@ -47,3 +47,8 @@ FtdiUrlResult ParseFtdiUrl(const std::string& url);
 
 // The chip's name for a known FTDI product id ("FT232H"), or empty.
 std::string FtdiChipName(uint16_t product);
+
+// The address of interface A of an adapter, in the form a listing shows it:
+// by chip name where the chip is known ("ftdi://ftdi:232h:FT5XYZ12/1"), else by
+// USB ids; without a serial number when the adapter has none.
+std::string FtdiUrlOf(uint16_t vendor, uint16_t product, const std::string& serial);

@@ -15,6 +15,8 @@
 #include "port/PortIo.h"
 #include "common/UserNotifier.h"
 
+struct TransferLines;
+
 class PortAccess {
 public:
     PortAccess(PortIo& io, UserNotifier& notifier);
@@ -32,6 +34,16 @@ public:
     // From:" and the register's decimal port number are shown on a failure).
     int16_t ReadPortValue(int32_t base);
     int16_t ReadPortValue(int32_t base, PortRegister reg);
+
+    // Whether the backend takes whole transfers (see SendTransfer).
+    bool CarriesBatches() const { return io_.CarriesBatches(); }
+
+    // Sends a transfer's line states to the port at `base` in one batch, on a
+    // backend that carries batches: true when the latch pulse went out after
+    // every state read back as written. A body that never read back sounds one
+    // beep, as ten mismatches of a single write do; an unusable port gets the
+    // one "cannot be used" message. Nothing is sent when no port is configured.
+    bool SendTransfer(int32_t base, const TransferLines& lines);
 
     // True when the last access to the port at `base` found it unusable; a
     // transfer under way ends instead of going on byte by byte.

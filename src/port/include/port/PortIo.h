@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/PortProblem.h"
 
@@ -15,6 +16,13 @@ enum class PortStatus {
     // The port cannot be used at all (no parallel port at that address, device
     // node missing, permission denied, port held by another driver).
     Unavailable,
+};
+
+// What a backend that carries a whole transfer at once did with it.
+struct PortBatchOutcome {
+    PortStatus status = PortStatus::Ok; // Unavailable: the port cannot be used
+    bool verified = false; // every state before the latch read back as written
+    bool latched = false;  // and the latch pulse went out and read back too
 };
 
 class PortIo {
@@ -40,6 +48,21 @@ public:
     // After an access returned Unavailable: one or two sentences for the user
     // that name the address and say what to do about it.
     virtual std::string UnavailableReason(int32_t port) const = 0;
+
+    // True for a backend that takes a transfer's line states in one batch (a
+    // USB adapter, where one round trip per state would take milliseconds).
+    virtual bool CarriesBatches() const { return false; }
+
+    // Puts `body` then, only when all of it read back as written, `latch` on
+    // the data lines of the port at `base`, retrying the body itself as it
+    // sees fit. Only backends that carry batches are asked.
+    virtual PortBatchOutcome SendBatch(int32_t base, const std::vector<uint8_t>& body,
+                                       const std::vector<uint8_t>& latch) {
+        static_cast<void>(base);
+        static_cast<void>(body);
+        static_cast<void>(latch);
+        return {PortStatus::AccessError, false, false};
+    }
 
     // After an access returned Unavailable: the kind of fault behind the reason.
     virtual PortProblem UnavailableProblem(int32_t port) const {

@@ -11,6 +11,8 @@ class PortAccess;
 // `leIndex` outside 1 to 6 sends nothing. True when the transfer ran to its end
 // with the LE pulse sent (the device was loaded); a transfer whose port became
 // unusable at the LE write or at the write that ends the pulse returns false.
+// A backend that carries batches gets the whole transfer at once, the LE pulse
+// only after every state before it read back.
 bool SendSerialWord(PortAccess& module, int32_t port, uint8_t word, int16_t leIndex);
 
 // Puts the parallel lines of `word` on the data lines (steps 0 to 5 on D0 to
@@ -22,3 +24,7 @@ uint8_t SendParallelWord(PortAccess& module, int32_t port, uint8_t word);
 // never read for it. Does nothing when the port cannot be used. True when the
 // whole pulse was sent.
 bool ParallelLatchPulse(PortAccess& module, int32_t port, uint8_t word);
+
+// The whole parallel transfer: the word, then the latch pulse. A backend that
+// carries batches gets both at once, the pulse only after the word read back.
+bool SendParallelTransfer(PortAccess& module, int32_t port, uint8_t word);
