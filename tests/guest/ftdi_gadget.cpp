@@ -31,10 +31,10 @@
 // A transfer ends with a packet shorter than the endpoint's packet size, so a
 // transfer of a whole number of packets is logged with the one after it.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/usb/ch9.h>
 #include <linux/usb/functionfs.h>
-#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -42,6 +42,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -50,7 +51,6 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
-#include <dirent.h>
 #include <iostream>
 #include <mutex>
 #include <sstream>
@@ -195,7 +195,6 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool enabled_ = false;
-    bool plugged_ = false;
     uint8_t pins_ = 0xFF;
     uint8_t mask_ = 0x00;
     uint8_t mode_ = kModeReset;
@@ -330,7 +329,6 @@ bool Gadget::Plug(std::string& error) {
     }
     Log("plug " + std::to_string(Now()));
     std::unique_lock<std::mutex> lock(mutex_);
-    plugged_ = true;
     if (!changed_.wait_for(lock, kPlugBound, [this] { return enabled_; })) {
         error = "the host did not configure the gadget within 20 s";
         return false;
@@ -344,7 +342,6 @@ bool Gadget::Unplug(std::string& error) {
     }
     Log("unplug " + std::to_string(Now()));
     std::lock_guard<std::mutex> lock(mutex_);
-    plugged_ = false;
     enabled_ = false;
     echoes_.clear();
     return true;
