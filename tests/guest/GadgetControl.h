@@ -125,6 +125,16 @@ public:
         return transfers;
     }
 
+    // How many lines of the log are of `kind` ("ctrl", "out"...).
+    static long LogLines(const std::string& kind) {
+        long count = 0;
+        std::ifstream log(kLog);
+        for (std::string line; std::getline(log, line);) {
+            count += line.compare(0, kind.size() + 1, kind + " ") == 0 ? 1 : 0;
+        }
+        return count;
+    }
+
     // The last `count` lines of the log, indented: what the gadget saw, for a
     // check that failed.
     static std::string LogTail(std::size_t count) {

@@ -75,6 +75,7 @@ struct SweepFigures {
     double medianUs = 0.0, p99Us = 0.0, worstUs = 0.0;
     long long lateSteps = 0, mostLateUs = 0, slipUs = 0;
     long transfers = 0;
+    long controls = 0; // vendor requests, opening and closing the adapter among them
     std::string problem;
 };
 
@@ -90,6 +91,7 @@ SweepFigures Sweep(GadgetControl& gadget, const std::string& dsactl, bool adapte
                      {"sweep", "--model", "1", "--from", "0", "--to", "15", "--step", "0.5",
                       "--dwell", dwell, "--repeat", kRepeat, "--json"});
     const long before = gadget.Transfers();
+    const long controlsBefore = GadgetControl::LogLines("ctrl");
     GuestProcess sweep(arguments, "dsactl-bench");
     SweepFigures figures;
     if (!sweep.Wait(std::chrono::seconds(120)) || sweep.ExitStatus() != 0) {
@@ -97,6 +99,7 @@ SweepFigures Sweep(GadgetControl& gadget, const std::string& dsactl, bool adapte
         return figures;
     }
     figures.transfers = gadget.Transfers() - before;
+    figures.controls = GadgetControl::LogLines("ctrl") - controlsBefore;
     std::vector<double> errors;
     long long first = 0, last = 0;
     std::string end;
@@ -142,8 +145,9 @@ bool BenchDsactl(GadgetControl& gadget, const std::string& dsactl) {
             std::printf("bench: dsactl sweep %s, back to back, %zu steps: %.0f Loads/s", what,
                         rate.steps, rate.loadsPerSecond);
             if (adapter) {
-                std::printf(", %.2f bulk OUT transfers per Load",
-                            static_cast<double>(rate.transfers) / static_cast<double>(rate.steps));
+                std::printf(", %.2f bulk OUT transfers per Load, %ld vendor requests in all",
+                            static_cast<double>(rate.transfers) / static_cast<double>(rate.steps),
+                            rate.controls);
             }
             std::printf("\n");
         } else {
