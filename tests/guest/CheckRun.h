@@ -14,6 +14,7 @@ public:
                     ok ? "" : detail.c_str());
         std::fflush(stdout);
     }
+    int Failed() const { return failed_; }
     int Finish() const {
         std::printf("%d passed, %d failed\n", passed_, failed_);
         return failed_ == 0 ? 0 : 1;

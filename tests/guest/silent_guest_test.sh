@@ -2,10 +2,10 @@
 # The guest runner against a guest that prints nothing, as one under a broken
 # KVM does: it must use software emulation, end within its bound and say that
 # the guest was silent, with what QEMU printed, instead of just timing out.
-# Usage: silent_guest_test.sh RUNNER CHECK_PROGRAM SWEEP_CHECK DSACTL WRITE_LOG WORK_DIR
+# Usage: silent_guest_test.sh RUNNER CHECK_PROGRAM SWEEP_CHECK DSACTL WRITE_LOG GADGET FTDI_CHECK WORK_DIR
 set -uo pipefail
-runner=$1 work=$6
-programs=("${@:2:4}")
+runner=$1 work=$8
+programs=("${@:2:6}")
 rm -rf "$work" && mkdir -p "$work"
 cat >"$work/fake-qemu" <<'FAKE'
 #!/bin/sh
