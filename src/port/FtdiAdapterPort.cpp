@@ -27,21 +27,6 @@ std::string Listing(const std::vector<FtdiAdapterInfo>& adapters) {
     return text;
 }
 
-PortProblem ProblemOf(FtdiStatus status) {
-    switch (status) {
-    case FtdiStatus::NoDevice:
-        return PortProblem::NoDevice;
-    case FtdiStatus::Busy:
-        return PortProblem::Busy;
-    case FtdiStatus::NoPermission:
-        return PortProblem::NoPermission;
-    case FtdiStatus::Ok:
-    case FtdiStatus::Failed:
-        break;
-    }
-    return PortProblem::Other;
-}
-
 } // namespace
 
 FtdiAdapterPort::FtdiAdapterPort(std::string url, DeviceMaker makeDevice)
@@ -171,7 +156,7 @@ PortStatus FtdiAdapterPort::AfterFailure(FtdiStatus status, const std::string& d
                                             "opened again at the next Load.");
         return PortStatus::Unavailable;
     }
-    Unusable(ProblemOf(status), "The FTDI adapter " + url_ + " cannot be used: " + detail);
+    Unusable(PortProblemOf(status), "The FTDI adapter " + url_ + " cannot be used: " + detail);
     return PortStatus::Unavailable;
 }
 

@@ -4,9 +4,7 @@
 
 #include "port/FtdiDevice.h"
 
-namespace {
-
-PortProblem ProblemOf(FtdiStatus status) {
+PortProblem PortProblemOf(FtdiStatus status) {
     switch (status) {
     case FtdiStatus::Ok:
         return PortProblem::None;
@@ -21,6 +19,8 @@ PortProblem ProblemOf(FtdiStatus status) {
     }
     return PortProblem::Other;
 }
+
+namespace {
 
 // A status that no retry can mend.
 bool Final(FtdiStatus status) {
@@ -100,7 +100,7 @@ FtdiBatchResult SendVerified(FtdiDevice& device, const std::vector<uint8_t>& byt
                 // as this try's.
                 const FtdiStatus purged = device.Purge();
                 if (Final(purged)) {
-                    result.problem = ProblemOf(purged);
+                    result.problem = PortProblemOf(purged);
                     result.reason = device.ErrorText();
                     return result;
                 }
@@ -108,7 +108,7 @@ FtdiBatchResult SendVerified(FtdiDevice& device, const std::vector<uint8_t>& byt
             ++result.tries;
             const RoundTrip trip = WriteAndCheck(device, out, bytes.size(), result.usbWrites);
             if (Final(trip.status)) {
-                result.problem = ProblemOf(trip.status);
+                result.problem = PortProblemOf(trip.status);
                 result.reason = trip.mismatch;
                 return result;
             }
@@ -133,7 +133,7 @@ FtdiBatchResult SendVerified(FtdiDevice& device, const std::vector<uint8_t>& byt
     const RoundTrip trip = WriteAndCheck(device, latchTail, latchTail.size() - 1, result.usbWrites);
     result.latched = trip.status == FtdiStatus::Ok && trip.mismatch.empty();
     if (!result.latched) {
-        result.problem = ProblemOf(trip.status);
+        result.problem = PortProblemOf(trip.status);
         if (result.problem == PortProblem::None) {
             result.problem = PortProblem::Other;
         }

@@ -12,6 +12,7 @@
 #include "port/SimulatedBoard.h"
 
 #include "GadgetControl.h"
+#include "GuestTools.h"
 
 // The words latched on LE line `le`, in order, by the transfers given.
 inline std::vector<unsigned> LatchedWords(const std::vector<GadgetTransfer>& transfers, int le) {
@@ -38,25 +39,3 @@ inline std::string WordList(const std::vector<unsigned>& words) {
     return "[" + text + "]";
 }
 
-// The value of "key" in a line of dsactl's compact JSON.
-inline std::optional<long long> JsonNumber(const std::string& line, const std::string& key) {
-    const std::string name = "\"" + key + "\":";
-    const auto at = line.find(name);
-    if (at == std::string::npos) {
-        return std::nullopt;
-    }
-    const char* start = line.c_str() + at + name.size();
-    char* end = nullptr;
-    const long long value = std::strtoll(start, &end, 10);
-    return end == start ? std::nullopt : std::optional<long long>(value);
-}
-
-inline std::string JsonText(const std::string& line, const std::string& key) {
-    const std::string name = "\"" + key + "\":\"";
-    const auto at = line.find(name);
-    if (at == std::string::npos) {
-        return {};
-    }
-    const auto start = at + name.size();
-    return line.substr(start, line.find('"', start) - start);
-}

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "GuestTools.h"
+
 class GuestProcess {
 public:
     // Starts `arguments`; `name` names its output files under /tmp.
@@ -34,14 +36,7 @@ public:
         }
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        std::fprintf(stderr, "cannot run %s: %s", argv[0], std::strerror(errno));
-        ::_exit(127);
+        ExecInChild(arguments);
     }
     GuestProcess(const GuestProcess&) = delete;
     GuestProcess& operator=(const GuestProcess&) = delete;

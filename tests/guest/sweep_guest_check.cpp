@@ -34,6 +34,7 @@
 #include "port/PinMap.h"
 
 #include "CheckRun.h"
+#include "GuestTools.h"
 
 namespace {
 
@@ -209,29 +210,6 @@ std::vector<Latch> Latches(const std::vector<PortWrite>& writes) {
     return latches;
 }
 
-// The value of "key" in a line of dsactl's compact JSON.
-std::optional<long long> JsonNumber(const std::string& line, const std::string& key) {
-    const std::string name = "\"" + key + "\":";
-    const auto at = line.find(name);
-    if (at == std::string::npos) {
-        return std::nullopt;
-    }
-    const char* start = line.c_str() + at + name.size();
-    char* end = nullptr;
-    const long long value = std::strtoll(start, &end, 10);
-    return end == start ? std::nullopt : std::optional<long long>(value);
-}
-
-std::string JsonText(const std::string& line, const std::string& key) {
-    const std::string name = "\"" + key + "\":\"";
-    const auto at = line.find(name);
-    if (at == std::string::npos) {
-        return {};
-    }
-    const auto start = at + name.size();
-    return line.substr(start, line.find('"', start) - start);
-}
-
 // One run of dsactl with the write log preloaded, stopped part way.
 struct StalledRun {
     std::string problem; // why the run could not be made as planned; empty when it was
@@ -300,14 +278,7 @@ pid_t Start(const std::vector<std::string>& arguments, const char* writeLog) {
                                     (asan != nullptr ? ":" : "") + "verify_asan_link_order=0";
         ::setenv("ASAN_OPTIONS", options.c_str(), 1);
     }
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    std::fprintf(stderr, "cannot run %s: %s", argv[0], std::strerror(errno));
-    ::_exit(127);
+    ExecInChild(arguments);
 }
 
 // Waits at most until `deadline` for the child to end (or, with `stopped`, to

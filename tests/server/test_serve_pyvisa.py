@@ -61,15 +61,18 @@ class ServerTestCase(unittest.TestCase):
     def server_environment(self):
         return None
 
-    def tearDown(self):
+    def close_sessions(self):
         for session in self.sessions:
             try:
                 session.close()
             except Exception:
                 pass
+        self.sessions = []
         self.manager.close()
-        if self.server.returncode is not None:
-            return
+
+    def stop(self):
+        """Stops the server with SIGTERM; returns what it said on standard error."""
+        self.close_sessions()
         self.server.send_signal(signal.SIGTERM)
         try:
             _, rest = self.server.communicate(timeout=10)
@@ -78,6 +81,13 @@ class ServerTestCase(unittest.TestCase):
             self.server.communicate()
             self.fail("the server did not stop on SIGTERM")
         self.assertEqual(self.server.returncode, 0, rest)
+        return rest
+
+    def tearDown(self):
+        if self.server.returncode is None:
+            self.stop()
+        else:
+            self.close_sessions()
 
     def open(self):
         session = self.manager.open_resource(
@@ -506,21 +516,6 @@ class StateHome(ServerTestCase):
         environment.pop("STATE_DIRECTORY", None)
         environment["XDG_STATE_HOME"] = self.state_home
         return environment
-
-    def stop(self):
-        """Stops the server with SIGTERM; returns what it said on standard error."""
-        for session in self.sessions:
-            session.close()
-        self.manager.close()
-        self.server.send_signal(signal.SIGTERM)
-        try:
-            _, rest = self.server.communicate(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.server.kill()
-            self.server.communicate()
-            self.fail("the server did not stop on SIGTERM")
-        self.assertEqual(self.server.returncode, 0, rest)
-        return rest
 
 
 class PowerUpLast(StateHome):

@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "common/PortProblem.h"
+#include "port/FtdiDevice.h"
 
-class FtdiDevice;
+// The kind of port fault an adapter's status means (Failed is "other").
+PortProblem PortProblemOf(FtdiStatus status);
 
 // How often a batch that did not read back as written is sent, at most.
 constexpr int kFtdiBatchTries = 10;
